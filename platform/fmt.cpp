@@ -11,7 +11,7 @@ namespace fmtnote {
 
 namespace {
 
-int g_num_fmtd_bytes = 0;
+thread_local int g_num_fmtd_bytes = 0;   // per thread: follows that thread's last call
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -270,24 +270,30 @@ int Format(const char* format, const std::vector<Arg>& args, const std::string* 
 
 // ---- scanning ----
 
-// A source of characters: a counted text, optionally refilled (files).
+// A source of characters: a counted text (not copied), or a buffer that is
+// refilled from a file.
 struct Source {
-    std::string data;
+    const char* text = nullptr;
+    size_t size = 0;
     size_t pos = 0;
+    std::string owned;                          // file contents read so far
     std::function<bool(std::string&)> refill;   // appends more, false at end
 
+    void SetText(const char* t, size_t n) { text = t; size = n; }
     bool Ensure(size_t ahead)
     {
-        while (pos + ahead >= data.size()) {
-            if (!refill || !refill(data)) return pos + ahead < data.size();
+        while (pos + ahead >= size) {
+            if (!refill || !refill(owned)) return pos + ahead < size;
+            text = owned.data();
+            size = owned.size();
         }
         return true;
     }
     bool AtEnd() { return !Ensure(0); }
-    char Peek() { return Ensure(0) ? data[pos] : '\0'; }
-    char PeekAt(size_t k) { return Ensure(k) ? data[pos + k] : '\0'; }
+    char Peek() { return Ensure(0) ? text[pos] : '\0'; }
+    char PeekAt(size_t k) { return Ensure(k) ? text[pos + k] : '\0'; }
     void Skip() { ++pos; }
-    void SkipSpace() { while (!AtEnd() && IsSpace(data[pos])) ++pos; }
+    void SkipSpace() { while (!AtEnd() && IsSpace(text[pos])) ++pos; }
 };
 
 bool StoreInt(const Arg& a, long long v)
@@ -565,7 +571,7 @@ int ScanNV(const char* source, size_t length, const char* format, const std::vec
     if (!source) source = "";
     if (offset < 0 || (unsigned long long)offset > length) return 0;
     Source src;
-    src.data.assign(source + offset, length - size_t(offset));
+    src.SetText(source + offset, length - size_t(offset));
     return ScanTargets(src, targets, args, argi);
 }
 
