@@ -130,15 +130,21 @@ def value_field(name, dec=3, suffix=None):
     return dspin(name, -1e9, 1e9, dec, 0.0, None, suffix, readonly=True)
 
 
-def line(name, text="", maxlen=None, cb=None, placeholder=None, readonly=False):
+def line(name, text="", maxlen=None, cb=None, placeholder=None, readonly=False, minw=None):
     p = [("text", "string", text)]
+    if minw:
+        p.append(("minimumSize", "size", None))
     if maxlen:
         p.append(("maxLength", "number", maxlen))
     if placeholder:
         p.append(("placeholderText", "string", placeholder))
     if readonly:
         p.append(("readOnly", "bool", True))
-    return W("QLineEdit", name, p, cbp(cb))
+    p = [x for x in p if x[0] != "minimumSize"]
+    w = W("QLineEdit", name, p, cbp(cb))
+    if minw:
+        w.extra = '<property name="minimumSize"><size><width>%d</width><height>0</height></size></property>' % minw
+    return w
 
 
 def ring(name, items, values=None, cb=None, index=0):
@@ -540,7 +546,7 @@ panel("PANELIO", 7, "Analog inputs", L("v", [
         [(check("PANELIO_GROUP%d" % a, "Read inputs", "cbGroup%d" % a), 0, 0, 1, 3),
          (label("Name"), 1, 0), (label("Low"), 1, 1), (label("High"), 1, 2)] +
         [x for k in range(1, 5) for x in (
-            (line("PANELIO_NAME%d_%d" % (a, k), "Ch %d" % k, 9, ("cbName%d" % k) if a == 1 else "cbName%d_%d" % (a - 1, k)), k + 1, 0),
+            (line("PANELIO_NAME%d_%d" % (a, k), "Ch %d" % k, 9, ("cbName%d" % k) if a == 1 else "cbName%d_%d" % (a - 1, k), minw=90), k + 1, 0),
             (dspin("PANELIO_LOW%d_%d" % (a, k), -1e6, 1e6, 3, 0.0), k + 1, 1),
             (dspin("PANELIO_HIGH%d_%d" % (a, k), -1e6, 1e6, 3, 10.0), k + 1, 2))], spacing=4)) for a in PHASES]),
     box("h", [STRETCH, button("PANELIO_CANCEL", "Cancel", "CALLCANCELIO"), button("PANELIO_OK", "OK", "CALLSAVEIO", default=True)]),

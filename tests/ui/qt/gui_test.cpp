@@ -160,6 +160,20 @@ TEST_F(Gui, VisitsTheSixPagesAndSavesAScreenshotOfEach)
         EXPECT_GE(shot.width(), 1000);
         ASSERT_TRUE(shot.save(QString::fromStdString(kShots + "/" + p.name + ".png"))) << p.name;
     }
+    // the dialogs
+    const struct { int panel; const char* name; } dialogs[] = {{panelIO, "dlg_analog_inputs"}, {panelEdit, "dlg_test_data"},
+        {panExport, "dlg_export"}, {panelLimits, "dlg_limits"}, {panelWizard, "dlg_wizard"}, {smallres, "dlg_frame_values"},
+        {advanced, "dlg_protocol1"}, {advanced2, "dlg_protocol2"}, {prepare, "dlg_prepare"}, {panelError, "dlg_errors"}};
+    for (const auto& d : dialogs) {
+        DisplayPanel(d.panel);
+        Settle();
+        QWidget* w = PanelWidget(d.panel);
+        ASSERT_NE(w, nullptr) << d.name;
+        EXPECT_TRUE(w->isVisible());
+        ASSERT_TRUE(w->grab().save(QString::fromStdString(kShots + "/" + d.name + ".png"))) << d.name;
+        HidePanel(d.panel);
+        EXPECT_FALSE(w->isVisible());
+    }
     // a user's tab choice reaches the model
     Tabs()->setCurrentIndex(4);
     int active = 0;
