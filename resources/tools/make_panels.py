@@ -330,7 +330,7 @@ harm = group("Harmonic currents", L("grid", [
         "EN61000-3-2:1995 (EN61000-4-7:1993)", "EN61000-3-2:1995 (EN61000-4-7:2002)",
         "EN61000-3-2:2006 (EN61000-4-7:1993)", "EN61000-3-2:2006 (EN61000-4-7:2002)",
         "EN61000-3-12 (EN61000-4-7:2002)"], [0, 1, 2, 3, 4], "cbVersion"), 0, 1, 1, 3),
-    (label("Class"), 1, 0), (ring("SETTING_CLASS", ["A", "B", "C", "D", "C (Table 3)", "C (specific waveform)"], [0, 1, 2, 3, 4, 5], "cbClass"), 1, 1),
+    (label("Class"), 1, 0), (ring("SETTING_CLASS", ["Class A", "Class B", "Class C (Table 2)", "Class D", "Class C (Table 3)", "Class C (specific waveform)"], [0, 1, 2, 3, 4, 5], "cbClass"), 1, 1),
     (label("Rsce"), 1, 2), (dspin("SETTING_RSCE", 0, 100000, 1, 33.0), 1, 3),
     (label("Duration"), 2, 0), (box("h", [spin("SETTING_H_HOURS", 0, 99, 0, suffix=" h"), spin("SETTING_H_MINUTES", 0, 59, 2, suffix=" min"), spin("SETTING_H_SECONDS", 0, 59, 30, suffix=" s")]), 2, 1, 1, 3),
     (check("SETTING_SMOOTHING", "Smoothing filter"), 3, 0, 1, 2),
