@@ -156,7 +156,7 @@ int LogWriteCount(int fd, int32_t count) { return LogPwrite(fd, &count, 4, LOG_C
 
 int LogAppendSet(int fd, const void* records, int phases, int record_size, int32_t* size)
 {
-    if (phases < 1 || phases > 3 || record_size <= 0 || !size) {
+    if ((phases != 1 && phases != 3) || record_size <= 0 || !size) {
         SetError("Invalid record set", 0);
         return LOG_ERR_ARG;
     }
@@ -304,7 +304,13 @@ int LogRecognise(int fd, const char* path, LogLayout* out)
     // 1. Current layout: the length fits a formula and the record is plausible.
     if (fits_current && have_para && PlausiblePara(para)) {
         fill_current(LOG_CURRENT);
-        const int64_t trailer = L.test_kind == 0 ? int64_t(L.phases) * LOG_RESULT_RECORD : 0;
+        // A harmonic file without any result record (3492 + C x P x 460,
+        // which for C = 0 is also the empty flicker length) is an
+        // interrupted run, not a complete one.
+        if (L.test_kind == 0 && S == LOG_DATA_OFFSET + c * L.phases * LOG_HARM_RECORD)
+            L.format = LOG_INTERRUPTED;
+        const int64_t trailer =
+            (L.test_kind == 0 && L.format == LOG_CURRENT) ? int64_t(L.phases) * LOG_RESULT_RECORD : 0;
         const int64_t set_bytes = int64_t(L.phases) * L.record_size;
         int64_t avail = (S - LOG_DATA_OFFSET - trailer) / set_bytes;
         if (S - LOG_DATA_OFFSET - trailer < 0) avail = 0;
