@@ -1,8 +1,8 @@
 #include "evaluation/harmonic_eval.h"
 
 #include "app/para.h"
+#include "evaluation/marks.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -13,7 +13,7 @@ void CalculateActualResults(HarmFrame& frame, HarmResult& /*result*/)
     frame.hist = 0;
     for (int n = 0; n < ORDERS; ++n) {
         const float l = frame.limit[n];
-        if (IsNaN(l)) continue;
+        if (Marked(l)) continue;
         const float h = frame.hiam[n];
         if (h > l) frame.hist |= HIST_FAIL | HIST_OVER100;
         if (double(h) > 1.5 * double(l)) frame.hist |= HIST_OVER150 | HIST_OVER100;
@@ -117,40 +117,34 @@ void InitHFMX(HarmResult& r)
 
 int EvalFluctHarmonics(FluctHistory& hist, HarmFrame& frame, HarmResult& result, int window)
 {
-    constexpr int kWords = 24;
+    constexpr int kBits = 24 * 32;
     if (window < 1) window = 1;
-    if (window > kWords * 32) window = kWords * 32;
-    const int full = window / 32, rest = window % 32;
+    if (window > kBits) window = kBits;
+    // The slot of this frame holds the flag of the frame that leaves the window.
+    const int pos = int(hist.frames % window);
+    const uint32_t bit = uint32_t(1) << (pos % 32);
+    const int word = pos / 32;
 
+    const bool first = hist.frames == 0;
     int excess = 0;
     for (int n = 2; n <= 19; ++n) {
         if (!IsFluctOrder(n)) continue;
-        uint32_t* w = hist.flags[n];
-        for (int i = kWords - 1; i > 0; --i) w[i] = (w[i] << 1) | (w[i - 1] >> 31);
-        w[0] <<= 1;
-        // Drop what left the window and count what is inside it.
-        int count = 0;
-        for (int i = 0; i < kWords; ++i) {
-            if (i < full) {
-                count += std::popcount(w[i]);
-            } else if (i == full && rest) {
-                w[i] &= (uint32_t(1) << rest) - 1;
-                count += std::popcount(w[i]);
-            } else {
-                w[i] = 0;
-            }
-        }
+        uint32_t& w = hist.flags[n][word];
+        const int leaving = (w & bit) ? 1 : 0;
         const float l = frame.limit[n];
         const double h = frame.hiam[n];
-        if (!IsNaN(l) && double(l) < h && h < 1.5 * double(l)) {
-            w[0] |= 1u;
-            ++count;
-        }
+        const int flag = (double(l) < h && h < 1.5 * double(l)) ? 1 : 0;  // false for a marked limit
+        w = flag ? (w | bit) : (w & ~bit);
+        const int count = hist.count[n] + flag - leaving;
         hist.count[n] = count;
-        const float share = float(double(count) / window);
-        if (IsNaN(result.hfmx[n]) || share > result.hfmx[n]) result.hfmx[n] = share;
-        if (double(count) / window > 0.1) excess = 1;
+        // The share only grows when the count does.
+        if (first || flag > leaving) {
+            const float share = float(double(count) / window);
+            if (Marked(result.hfmx[n]) || share > result.hfmx[n]) result.hfmx[n] = share;
+        }
+        if (int64_t(count) * 10 > window) excess = 1;  // count / window > 0.1
     }
+    ++hist.frames;
     if (excess) frame.hist |= HIST_FAIL | HIST_FLUCT;
     if (frame.fltr == 0) ResetFluctHistory(hist);
     return excess;

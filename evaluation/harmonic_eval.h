@@ -28,11 +28,13 @@ int PWHDLimit(int32_t cls, float Rsce);
 void ComparePWHD(int32_t cls, float pwhd, float Rsce, int* fail);
 void CompareTHD(int32_t cls, float thd, float Rsce, int* fail);
 
-// Fluctuating-harmonics history of one phase: per order 768 single-frame
-// flags (newest in bit 0 of word 0) and the count in the current window.
+// Fluctuating-harmonics history of one phase: per order a ring of up to 768
+// single-frame flags (frame t at bit t mod window) and the count of flags in
+// the current window.
 struct FluctHistory {
     uint32_t flags[ORDERS][24];
     int32_t count[ORDERS];
+    int64_t frames;  // frames stepped since the last clear
 };
 constexpr int FLUCT_WINDOW_1995 = 500;   // editions 0 and 1
 constexpr int FLUCT_WINDOW_2006 = 750;   // later editions

@@ -1,8 +1,10 @@
 #include "evaluation/limits.h"
 
 #include "app/para.h"
+#include "evaluation/marks.h"
 
 #include <cmath>
+#include <cstring>
 
 int32_t phase5_outside[3] = {0, 0, 0};
 
@@ -105,38 +107,50 @@ const ClassItem* ClassItems(bool is_3_2, int* count)
     return kItems3_12;
 }
 
-float ClassALimit(int n)
-{
-    switch (n) {
-    case 2: return 1.08f;
-    case 3: return 2.30f;
-    case 4: return 0.43f;
-    case 5: return 1.14f;
-    case 6: return 0.30f;
-    case 7: return 0.77f;
-    case 9: return 0.40f;
-    case 11: return 0.33f;
-    case 13: return 0.21f;
-    default: break;
+namespace {
+struct ClassATable {
+    float v[ORDERS];
+    ClassATable()
+    {
+        for (int n = 0; n < ORDERS; ++n) {
+            float l = Mark();
+            switch (n) {
+            case 2: l = 1.08f; break;
+            case 3: l = 2.30f; break;
+            case 4: l = 0.43f; break;
+            case 5: l = 1.14f; break;
+            case 6: l = 0.30f; break;
+            case 7: l = 0.77f; break;
+            case 9: l = 0.40f; break;
+            case 11: l = 0.33f; break;
+            case 13: l = 0.21f; break;
+            default:
+                if (n >= 8 && n % 2 == 0) l = float(1.84 / n);
+                if (n >= 15 && n <= 39 && n % 2 == 1) l = float(2.25 / n);
+            }
+            v[n] = l;
+        }
     }
-    if (n >= 8 && n <= 40 && n % 2 == 0) return float(1.84 / n);
-    if (n >= 15 && n <= 39 && n % 2 == 1) return float(2.25 / n);
-    return NoLimit();
-}
+};
+const ClassATable kClassA;
+}  // namespace
+
+float ClassALimit(int n) { return n >= 0 && n < ORDERS ? kClassA.v[n] : NoLimit(); }
 
 void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float P, float pf,
                    float I, float Iref, float Rsce, float* rsce_recommended, int drop_small)
 {
-    for (int n = 0; n < ORDERS; ++n) out[n] = NoLimit();
+    const float mark = Mark();
+    for (int n = 0; n < ORDERS; ++n) out[n] = mark;
 
     switch (cls) {
     case CLASS_A:
-        for (int n = 2; n < ORDERS; ++n) out[n] = ClassALimit(n);
+        std::memcpy(out, kClassA.v, sizeof kClassA.v);
         break;
     case CLASS_B:
         for (int n = 2; n < ORDERS; ++n) {
-            float a = ClassALimit(n);
-            out[n] = IsNaN(a) ? a : float(double(a) * 1.5);
+            float a = kClassA.v[n];
+            out[n] = Marked(a) ? a : float(double(a) * 1.5);
         }
         break;
     case CLASS_C: {
@@ -155,7 +169,7 @@ void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float
     case CLASS_C_TABLE3: {
         const double p = std::fabs(double(P));
         for (int n = 3; n <= 39; n += 2) {
-            double a = ClassALimit(n);
+            double a = kClassA.v[n];
             double w = PerWatt(n) / 1000.0 * p;
             out[n] = float(w < a ? w : a);
         }
@@ -178,7 +192,7 @@ void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float
         const double iref = 0.0006 * double(Iref);
         for (int n = 2; n < ORDERS; ++n) {
             double h = frame.hiam[n];
-            if (h < iref || h < 0.005) out[n] = NoLimit();
+            if (h < iref || h < 0.005) out[n] = mark;
         }
     }
     if (rsce_recommended) *rsce_recommended = 0.0f;

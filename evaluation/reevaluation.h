@@ -27,9 +27,11 @@ struct PhaseReeval {
     bool mark150 = false;       // A/B: some frame above 150 % of the recomputed limit
     bool over150_seen = false;  // 3-12: first frame above 150 % found
     float L[ORDERS]{};          // limits recomputed for the latest frame
+    double L150[ORDERS]{}, L200[ORDERS]{};  // A/B: 150 % and 200 % of L (infinite when marked)
+    bool avg_over = false;      // A/B: some HIAV above L
     double sum[ORDERS]{};
-    bool above150[ORDERS]{}, above200[ORDERS]{};
-    double time150[ORDERS]{};
+    bool above200[ORDERS]{};
+    double time150[ORDERS]{};   // A/B: time above 150 % of L, s (positive once above)
     HarmFrame last{};
 };
 
@@ -49,3 +51,9 @@ void ReevalEnd(PhaseReeval& s, HarmResult& result);
 // (LOG_ERR_IO for a failed read or write, LOG_ERR_FOREIGN when the head is
 // not a harmonic settings record).
 int NewLimits(int fd, int phase, int unused1 = -1, int unused2 = -1);
+
+// The same for every phase of the file in one pass (each block read and
+// written once): the frames and result records come out exactly as after
+// NewLimits for phases 1, 2, 3 in turn. The stop step may call this once and
+// then append the result records.
+int NewLimitsAll(int fd);

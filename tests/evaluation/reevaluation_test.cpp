@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <functional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -428,4 +428,53 @@ TEST(Reevaluation, ClassesWithoutLimitsAndForeignHeads)
     EXPECT_EQ(NewLimits(run.fd(), 0), LOG_ERR_FOREIGN);
     ASSERT_EQ(::ftruncate(run.fd(), 100), 0);
     EXPECT_EQ(NewLimits(run.fd(), 0), LOG_ERR_FOREIGN);
+}
+
+TEST(Reevaluation, OnePassOverAllPhasesGivesTheSameFile)
+{
+    // The same three-phase run re-evaluated phase by phase and in one pass.
+    std::vector<unsigned char> files[2];
+    HarmResult results[2][3];
+    for (int variant = 0; variant < 2; ++variant) {
+        HarmonicRun run(variant ? "all" : "each", 3, 3, CLASS_C);
+        for (int ch = 0; ch < 3; ++ch) {
+            para.ctrl_pf[ch] = 0.9f;
+            para.ctrl_current[ch] = 1.0f + ch;
+        }
+        run.Start();
+        for (int k = 0; k < 1200; ++k) {
+            HarmFrame set[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                set[ch] = Quiet(1.0f + ch);
+                set[ch].hiam[3] = (0.2f + 0.1f * float((k * (ch + 1)) % 5)) * (1.0f + ch);
+                set[ch].hiam[5] = 0.09f * (1.0f + ch);
+                set[ch].fltr = 1199 - k;
+            }
+            run.Tick(set);
+        }
+        HarmResult r[3];
+        for (int ch = 0; ch < 3; ++ch) {
+            r[ch] = ResultWithAverage(3, 0.3f * (1.0f + ch));
+            r[ch].hpfm = 0.95f;
+            r[ch].hifm = 1.05f * (1.0f + ch);
+            buf_result[ch] = r[ch];
+        }
+        ASSERT_EQ(LogWriteHeader(run.fd(), run.size(), para), LOG_OK);
+        if (variant == 0) {
+            for (int ch = 0; ch < 3; ++ch) {
+                ASSERT_EQ(NewLimits(run.fd(), ch), LOG_OK);
+                ASSERT_EQ(LogAppendResult(run.fd(), buf_result[ch]), LOG_OK);
+            }
+        } else {
+            ASSERT_EQ(NewLimitsAll(run.fd()), LOG_OK);
+            for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(LogAppendResult(run.fd(), buf_result[ch]), LOG_OK);
+        }
+        files[variant] = run.Bytes();
+        for (int ch = 0; ch < 3; ++ch) results[variant][ch] = buf_result[ch];
+    }
+    // (the headers differ in the file name only)
+    ASSERT_EQ(files[0].size(), files[1].size());
+    EXPECT_TRUE(std::equal(files[0].begin() + 3492, files[0].end(), files[1].begin() + 3492));
+    EXPECT_EQ(std::memcmp(results[0], results[1], sizeof results[0]), 0);
+    EXPECT_NE(results[0][1].higf & 0x401, 0);  // the run does fail somewhere
 }
