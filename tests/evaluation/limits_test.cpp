@@ -133,7 +133,9 @@ TEST(Limits, SpecificWaveformAndClassesWithoutLimits)
     EXPECT_FLOAT_EQ(w[3], 0.172f);
     EXPECT_FLOAT_EQ(w[5], 0.122f);
     for (int n = 0; n < ORDERS; ++n)
-        if (n != 3 && n != 5) EXPECT_MARKED(w[n]);
+        if (n != 3 && n != 5) {
+            EXPECT_MARKED(w[n]);
+        }
 
     for (int32_t cls : {6, 7, 8, 9, 13, -1}) {
         float rec = 12.5f;
