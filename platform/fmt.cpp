@@ -556,7 +556,7 @@ int FmtFileV(int fileHandle, const char* format, const std::vector<Arg>& args)
     bool append;
     int r = Format(format, args, nullptr, out, &append);
     g_num_fmtd_bytes = 0;
-    if (out.empty()) return r;
+    if (r < 0 || out.empty()) return r;   // a malformed format writes nothing
     if (WriteFile(fileHandle, out.data(), (long long)out.size()) != (long long)out.size()) return -1;
     g_num_fmtd_bytes = int(out.size());
     return r;
