@@ -184,6 +184,8 @@ TEST(QelGpib, DeviceOnTheStandIn)
     s.pad = 7;
     EXPECT_EQ(dev.Open("gpib3", &s), -1);
     EXPECT_EQ(dev.Open("gpib1", &s), -3);       // nobody at 7
+    s.pad = 31;
+    EXPECT_EQ(dev.Open("gpib2", &s), -2);       // the driver refuses the address
     EXPECT_FALSE(dev.IsOpen());
     int value = 42;
     EXPECT_EQ(dev.Ioctl(513, &value), 1);       // closed: no poll, value untouched
@@ -197,6 +199,8 @@ TEST(QelGpib, DeviceOnTheStandIn)
     char text[64];
     dev.DescribeSettings(text, sizeof text);
     EXPECT_STREQ(text, "Adr: (9,0) to:1000s GPIB0");
+    EXPECT_EQ(dev.Ioctl(520, nullptr), -1);
+    EXPECT_EQ(dev.Ioctl(256, nullptr), -1);
     ASSERT_EQ(dev.WriteAll("*IDN?", 5, nullptr, true), 5u);
     std::string reply;
     EXPECT_EQ(dev.ReadEos(reply, "\n", 1000), 1);

@@ -30,6 +30,9 @@ def test_open_checks_address_and_listener(bus, capsys):
     assert qel.Open("GPIB0", "adr=6") == -1                 # nobody listens there
     assert qel.GetError() == 8
     assert capsys.readouterr().out == "The qel.Open function totally failed! Try again!\n"
+    assert qel.Open("GPIB0", "adr=31") == -1                # the driver gives no descriptor
+    assert qel.GetError() == 8
+    capsys.readouterr()
     assert bus.state()["open"] == "0"
     h = qel.Open("GPIB0", "ADR=5")
     assert h == 0

@@ -9,7 +9,7 @@ import time
 import pytest
 import qel
 
-from conftest import Peer
+from conftest import Peer, run_fresh
 
 
 def test_sixty_four_handles_then_error_1(capsys):
@@ -308,3 +308,17 @@ def test_close_dumps_the_record(com1, peer, capsys):
     capsys.readouterr()
     qel.Close(h)
     assert capsys.readouterr().out == "Device COM1 with handle 0 closed successfully!\n"
+
+
+def test_read_buffer_starts_at_128_and_doubles():
+    out = run_fresh(
+        "import os, tty, qel\n"
+        "m, s = os.openpty(); tty.setraw(s)\n"
+        "os.environ['QEL_PORT_COM1'] = os.ttyname(s)\n"
+        "h = qel.Open('COM1', 'baud=9600 eos=lf proto=none')\n"
+        "os.write(m, b'y' * 300 + b'\\n')\n"
+        "assert qel.Read(h) == 'y' * 300\n"
+        "qel.Debug(2); qel.Debug(9)\n"
+        "qel.Close(h)\n"
+        "qel.Debug(0)\n")
+    assert "Buffersize at end of operation: 512\n" in out
