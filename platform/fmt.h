@@ -3,14 +3,22 @@
 // "source>targets" (scanning), e.g. "%s<%f[p2]" or "%s>%i,%s[t10]".
 // Numbers are always written and read in the C locale.
 //
+// Without a leading "%s<" ("%s>") the whole string is the source (target)
+// side and a plain "%s" target (source) is implied. The target may be one of
+// the sources. See docs/foundation.md for the supported items.
+//
 // Arguments are type-checked: formatting sources are integers, reals or
 // strings; scanning targets are int*, double*, float* or char arrays (their
 // size is taken from the array, so a scan never writes past a target).
+// Fmt/FmtFile return the number of sources formatted and Scan/ScanFile the
+// number of targets filled; -1 means a malformed format, a missing argument
+// or one of the wrong kind (and, for FmtFile, a failed write).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -28,6 +36,7 @@ struct Arg {
 inline Arg make_src(const char* s) { Arg a{Arg::Str}; a.s = s ? s : ""; return a; }
 inline Arg make_src(char* s) { return make_src(static_cast<const char*>(s)); }
 inline Arg make_src(const std::string& s) { return make_src(s.c_str()); }
+inline Arg make_src(std::string_view) = delete;  // not zero-terminated: pass std::string
 template <class T>
 Arg make_src(T v)
 {
@@ -51,6 +60,9 @@ int FmtV(char* target, size_t size, const char* format, const std::vector<Arg>& 
 int FmtStringV(std::string& target, const char* format, const std::vector<Arg>& args);
 int FmtFileV(int fileHandle, const char* format, const std::vector<Arg>& args);
 int ScanV(const char* source, const char* format, const std::vector<Arg>& args);
+// Scans a counted text (may hold zero bytes; they end a string like any other
+// character that is not matched).
+int ScanNV(const char* source, size_t length, const char* format, const std::vector<Arg>& args);
 int ScanFileV(int fileHandle, const char* format, const std::vector<Arg>& args);
 
 }  // namespace fmtnote
@@ -81,7 +93,9 @@ int FmtFile(int fileHandle, const char* format, A&&... a)
 {
     return fmtnote::FmtFileV(fileHandle, format, {fmtnote::make_src(a)...});
 }
-// Number of bytes produced by the last Fmt/FmtN/FmtFile.
+// Number of bytes produced by the last Fmt/FmtN/FmtFile: the length of the
+// text now in the target (with the append modifier: the whole text), or the
+// bytes written to the file.
 int NumFmtdBytes();
 
 // Scans a string; returns the number of targets filled.
@@ -90,6 +104,13 @@ int Scan(const char* source, const char* format, A&&... a)
 {
     return fmtnote::ScanV(source, format, {fmtnote::make_dst(a)...});
 }
+template <class... A>
+int Scan(const std::string& source, const char* format, A&&... a)
+{
+    return fmtnote::ScanNV(source.data(), source.size(), format, {fmtnote::make_dst(a)...});
+}
+// Scans from the current position of a file opened with OpenFile; the file
+// position ends just after the characters consumed.
 template <class... A>
 int ScanFile(int fileHandle, const char* format, A&&... a)
 {
