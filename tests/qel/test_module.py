@@ -1,7 +1,7 @@
 """Module functions that need no device: table, errors, debug, help, Kbhit."""
 import os
 import termios
-import tty
+import time
 
 import pytest
 import qel
@@ -125,10 +125,11 @@ def test_kbhit_reads_a_waiting_key_without_echo():
         before = termios.tcgetattr(0)
         assert qel.Kbhit() == "\0"    # nothing waiting
         os.write(master, b"q")
-        for _ in range(50):
+        for _ in range(100):
             key = qel.Kbhit()
             if key != "\0":
                 break
+            time.sleep(0.01)
         assert key == "q"
         assert termios.tcgetattr(0) == before   # console mode restored
     finally:
