@@ -108,6 +108,12 @@ void HarmonicAnalyser::analyse_phase(const float* u, const float* i, int n, int 
                                      PhaseValues& out)
 {
     phase = std::clamp(phase, 0, 2);
+    if (n < 4 || periods < 1 || fs <= 0) {  // nothing to analyse
+        const int32_t frames = state_->ph[phase].frames;
+        out = PhaseValues{};
+        out.frames = frames;
+        return;
+    }
     if (!dft_u_ || dft_u_->size() != n) {
         dft_u_ = std::make_unique<Dft>(n);
         dft_i_ = std::make_unique<Dft>(n);

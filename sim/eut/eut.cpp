@@ -353,10 +353,10 @@ const std::vector<ModelInfo>& Catalogue()
              return std::make_unique<Drive6>(std::move(t), ps);
          }},
         {"fluct", "rectifier load whose power, and so its harmonics, fluctuate",
-         {{"power", 300, 1, 5000, "high power, W"},
-          {"low", 60, 0, 5000, "low power, W"},
+         {{"power", 750, 1, 5000, "high power, W"},
+          {"low", 200, 0, 5000, "low power, W"},
           {"period", 20, 0.2, 3600, "period of the fluctuation, s"},
-          {"duty", 0.08, 0, 1, "share of the period at high power"}},
+          {"duty", 0.15, 0, 1, "share of the period at high power"}},
          [](std::string t, const std::vector<Param>& ps) -> std::unique_ptr<Eut> {
              double hi = Get(ps, "power"), lo = Get(ps, "low"), per = Get(ps, "period"), duty = Get(ps, "duty");
              return std::make_unique<PerPhase<Rectifier>>(std::move(t), [=] {

@@ -299,3 +299,30 @@ TEST(SimPhysics, ParametersAndSupplyTexts)
     for (const char* bad : {"230", "230/x", "230/50:h41=1", "230/50:h3=-1", "230/50:q=1", "0/50", "230/500"})
         EXPECT_FALSE(ParseSupply(bad, s, &error)) << bad;
 }
+
+TEST(SimPhysics, SupplySwitchedOffGivesZerosNotNaN)
+{
+    for (const char* eut : {"heater", "smps", "smps:pfc=1", "dimmer", "led:pfc=0", "fluct"}) {
+        std::string error;
+        Circuit c(Supply{}, MakeEut(eut, &error), 1);
+        HarmonicAnalyser a;
+        Window w;
+        PhaseValues v;
+        c.next(w, 10);
+        a.analyse(w, &v);
+        Supply off;
+        off.voltage = 0;
+        c.set_supply(off);
+        for (int k = 0; k < 3; ++k) {
+            c.next(w, 10);
+            a.analyse(w, &v);
+        }
+        for (float f : {v.utrms, v.itrms, v.p, v.s, v.q, v.pf, v.freq, v.huhd, v.hihd, v.hthc, v.hpoc, v.crest,
+                        v.peak_angle, v.ovru, v.ovri, v.hpav, v.hpfa, v.hima})
+            EXPECT_TRUE(std::isfinite(f)) << eut;
+        for (int n = 0; n <= 40; ++n) EXPECT_TRUE(std::isfinite(v.hiam[n]) && std::isfinite(v.hiph[n])) << eut;
+        EXPECT_LT(v.itrms, 1e-3) << eut;
+        EXPECT_EQ(v.freq, 0);
+        EXPECT_TRUE(v.hust & 0x04);
+    }
+}
