@@ -326,3 +326,25 @@ TEST(SimPhysics, SupplySwitchedOffGivesZerosNotNaN)
         EXPECT_TRUE(v.hust & 0x04);
     }
 }
+
+TEST(SimPhysics, ImpedanceDropFollowsTheLoad)
+{
+    // The rectifier's current peaks flatten the voltage top at the terminals.
+    PhaseValues v = Measure("smps:power=1000", 5, Supply{}, 1, RefImpedance::Loop).last();
+    EXPECT_LT(v.crest, 1.40);
+    EXPECT_TRUE(v.hust & 0x10);
+    EXPECT_GT(v.huam[3], 0.002 * v.huam[1]);
+    EXPECT_LT(v.utrms, 230);
+
+    // A load switching between 750 W and 200 W moves the terminal voltage by
+    // roughly the change of current times the loop resistance.
+    Frames r = Measure("fluct:power=750,low=200,period=4,duty=0.5", 20, Supply{}, 1, RefImpedance::Loop,
+                       [] { AnalyserSetup s; s.smoothing = false; return s; }());
+    float hi = r.frames[0][4].utrms, lo = r.frames[0][14].utrms;  // 0.8-1.0 s high, 2.8-3.0 s low
+    const double di = (r.frames[0][4].hiam[1] - r.frames[0][14].hiam[1]);
+    EXPECT_GT(lo - hi, 0.7 * di * 0.4);
+    EXPECT_LT(lo - hi, 1.5 * di * 0.4);
+    // Without the impedance the supply is stiff.
+    Frames stiff = Measure("fluct:power=750,low=200,period=4,duty=0.5", 20);
+    EXPECT_NEAR(stiff.frames[0][4].utrms, stiff.frames[0][14].utrms, 1e-3);
+}
