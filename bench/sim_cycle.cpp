@@ -35,8 +35,8 @@ static void Cycle(benchmark::State& state, const char* eut, RefImpedance z)
 static void BM_CycleSmps3(benchmark::State& s) { Cycle(s, "smps:power=250", RefImpedance::Off); }
 static void BM_CycleHeater3Zref(benchmark::State& s) { Cycle(s, "heater", RefImpedance::Phase); }
 static void BM_CycleDrive(benchmark::State& s) { Cycle(s, "drive", RefImpedance::Off); }
-static void BM_CycleFluct3Zref(benchmark::State& s) { Cycle(s, "fluct", RefImpedance::Phase); }
+static void BM_CycleCycling3Zref(benchmark::State& s) { Cycle(s, "cycling", RefImpedance::Phase); }
 BENCHMARK(BM_CycleSmps3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleHeater3Zref)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CycleDrive)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CycleFluct3Zref)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CycleCycling3Zref)->Unit(benchmark::kMicrosecond);

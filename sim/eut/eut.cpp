@@ -157,13 +157,53 @@ struct Pfc {
     }
 };
 
+// Tracks the phase of the supply from its rising and falling zero crossings:
+// theta runs from 0 to pi over each half-period (estimated from the last one).
+struct PhaseTracker {
+    float last_u = 0;
+    int last_sign = 0;
+    double since = 0, half = 0;
+
+    // Half-period from the first two zero crossings of a window (the fallback
+    // assumes ten periods).
+    void begin(const float* us, int n, double dt)
+    {
+        if (half > 0) return;
+        int first = -1;
+        for (int k = 1; k < n; ++k)
+            if ((us[k - 1] < 0) != (us[k] < 0)) {
+                if (first >= 0) {
+                    half = (k - first) * dt;
+                    return;
+                }
+                first = k;
+            }
+        half = n * dt / 20;
+    }
+
+    // Phase angle of the sample u, dt after the previous one.
+    double step(float u, double dt)
+    {
+        since += dt;
+        const int s = u > 0 ? 1 : (u < 0 ? -1 : 0);
+        if (s != 0 && s != last_sign) {
+            const double t = last_sign != 0 ? dt * u / (double(u) - last_u) : 0;
+            if (last_sign != 0 && since > 0.25 * half) half = since - t;
+            last_sign = s;
+            since = t;
+        }
+        last_u = u;
+        double th = std::min(1.0, since / half) * std::numbers::pi;
+        return last_sign < 0 ? th + std::numbers::pi : th;
+    }
+};
+
 // Phase-angle dimmer with an incandescent lamp: the triac fires `angle`
 // degrees after each zero crossing of the voltage and conducts until the next.
 struct Dimmer {
     double r, angle;
-    float last_u = 0;
-    int last_sign = 0;
-    double since = 0, half = 0;  // time since the zero crossing, half-period
+    PhaseTracker tr;
+    int half_seen = 0;
     bool fired = false;
     explicit Dimmer(const std::vector<Param>& ps)
         : r(kRated * kRated / Get(ps, "power")), angle(Get(ps, "angle")) {}
@@ -171,27 +211,45 @@ struct Dimmer {
     void run(const float* us, float* i, int n, double dt, double, SeriesZ z)
     {
         const double rt = r + z.r;
-        if (half <= 0) half = n * dt / 20;  // first guess: a 10-period window
+        tr.begin(us, n, dt);
         for (int k = 0; k < n; ++k) {
-            const float u = us[k];
-            const int s = u > 0 ? 1 : (u < 0 ? -1 : 0);
-            since += dt;
-            if (s != 0 && s != last_sign) {
-                // Zero crossing between the last sample and this one.
-                const double t = last_sign != 0 ? dt * u / (double(u) - last_u) : 0;
-                if (last_sign != 0 && since > 0.25 * half) half = since - t;
-                last_sign = s;
-                since = t;
+            tr.step(us[k], dt);
+            if (tr.last_sign != half_seen) {  // a new half-period began
+                half_seen = tr.last_sign;
                 fired = false;
             }
-            last_u = u;
             double share = 1;  // part of this sample's interval the triac conducts
             if (!fired) {
-                const double fire = angle / 180 * half;
-                share = angle < 180 ? std::clamp((since + dt / 2 - fire) / dt, 0.0, 1.0) : 0;
+                const double fire = angle / 180 * tr.half;
+                share = angle < 180 ? std::clamp((tr.since + dt / 2 - fire) / dt, 0.0, 1.0) : 0;
                 fired = share >= 1;
             }
-            i[k] = float(share * u / rt);
+            i[k] = float(share * us[k] / rt);
+        }
+    }
+};
+
+// Load with a fundamental current in phase with the voltage and odd
+// harmonics of set levels; the 3rd switches between two levels, so its
+// harmonics fluctuate in a known way (for the fluctuating-harmonics rules).
+struct HarmonicSource {
+    double i1, h3, h3low, h5, period, duty;
+    PhaseTracker tr;
+    explicit HarmonicSource(const std::vector<Param>& ps)
+        : i1(Get(ps, "current")), h3(Get(ps, "h3") / 100), h3low(Get(ps, "low") / 100), h5(Get(ps, "h5") / 100),
+          period(Get(ps, "period")), duty(Get(ps, "duty"))
+    {
+    }
+    void run(const float* us, float* i, int n, double dt, double t0, SeriesZ)
+    {
+        tr.begin(us, n, dt);
+        const double a = std::numbers::sqrt2 * i1;
+        for (int k = 0; k < n; ++k) {
+            const double t = t0 + k * dt;
+            const double r3 = std::fmod(t, period) < duty * period ? h3 : h3low;
+            const double x = std::sin(tr.step(us[k], dt)), x2 = x * x;
+            // sin 3t = 3x - 4x^3, sin 5t = 16x^5 - 20x^3 + 5x
+            i[k] = float(a * x * (1 + r3 * (3 - 4 * x2) + h5 * ((16 * x2 - 20) * x2 + 5)));
         }
     }
 };
@@ -352,7 +410,7 @@ const std::vector<ModelInfo>& Catalogue()
          [](std::string t, const std::vector<Param>& ps) -> std::unique_ptr<Eut> {
              return std::make_unique<Drive6>(std::move(t), ps);
          }},
-        {"fluct", "rectifier load whose power, and so its harmonics, fluctuate",
+        {"cycling", "rectifier load switching between two powers (harmonics and voltage drop follow)",
          {{"power", 750, 1, 5000, "high power, W"},
           {"low", 200, 0, 5000, "low power, W"},
           {"period", 20, 0.2, 3600, "period of the fluctuation, s"},
@@ -364,6 +422,16 @@ const std::vector<ModelInfo>& Catalogue()
                  r.power = [=](double t) { return std::fmod(t, per) < duty * per ? hi : lo; };
                  return r;
              });
+         }},
+        {"fluct", "load whose 3rd harmonic switches between two levels (fluctuating harmonics)",
+         {{"current", 5, 0, 100, "fundamental current, A"},
+          {"h3", 55, 0, 100, "3rd harmonic in the high state, % of the fundamental"},
+          {"low", 20, 0, 100, "3rd harmonic in the low state, %"},
+          {"h5", 10, 0, 100, "5th harmonic, %"},
+          {"period", 20, 0.2, 3600, "period of the fluctuation, s"},
+          {"duty", 0.15, 0, 1, "share of the period in the high state"}},
+         [](std::string t, const std::vector<Param>& ps) -> std::unique_ptr<Eut> {
+             return std::make_unique<PerPhase<HarmonicSource>>(std::move(t), [ps] { return HarmonicSource(ps); });
          }},
         {"square", "square-wave current in phase with the voltage (reference load)",
          {{"current", 1, 0, 100, "amplitude (= RMS), A"}},

@@ -286,7 +286,7 @@ TEST(SimPhysics, ParametersAndSupplyTexts)
         EXPECT_FALSE(error.empty()) << bad;
     }
     std::string list = ListEut();
-    for (const char* name : {"heater", "smps", "dimmer", "led", "drive", "fluct", "square"})
+    for (const char* name : {"heater", "smps", "dimmer", "led", "drive", "cycling", "fluct", "square"})
         EXPECT_NE(list.find(std::string(name) + "  "), std::string::npos) << name;
 
     Supply s;
@@ -302,7 +302,7 @@ TEST(SimPhysics, ParametersAndSupplyTexts)
 
 TEST(SimPhysics, SupplySwitchedOffGivesZerosNotNaN)
 {
-    for (const char* eut : {"heater", "smps", "smps:pfc=1", "dimmer", "led:pfc=0", "fluct"}) {
+    for (const char* eut : {"heater", "smps", "smps:pfc=1", "dimmer", "led:pfc=0", "cycling", "fluct"}) {
         std::string error;
         Circuit c(Supply{}, MakeEut(eut, &error), 1);
         HarmonicAnalyser a;
@@ -338,13 +338,13 @@ TEST(SimPhysics, ImpedanceDropFollowsTheLoad)
 
     // A load switching between 750 W and 200 W moves the terminal voltage by
     // roughly the change of current times the loop resistance.
-    Frames r = Measure("fluct:power=750,low=200,period=4,duty=0.5", 20, Supply{}, 1, RefImpedance::Loop,
+    Frames r = Measure("cycling:power=750,low=200,period=4,duty=0.5", 20, Supply{}, 1, RefImpedance::Loop,
                        [] { AnalyserSetup s; s.smoothing = false; return s; }());
     float hi = r.frames[0][4].utrms, lo = r.frames[0][14].utrms;  // 0.8-1.0 s high, 2.8-3.0 s low
     const double di = (r.frames[0][4].hiam[1] - r.frames[0][14].hiam[1]);
     EXPECT_GT(lo - hi, 0.7 * di * 0.4);
     EXPECT_LT(lo - hi, 1.5 * di * 0.4);
     // Without the impedance the supply is stiff.
-    Frames stiff = Measure("fluct:power=750,low=200,period=4,duty=0.5", 20);
+    Frames stiff = Measure("cycling:power=750,low=200,period=4,duty=0.5", 20);
     EXPECT_NEAR(stiff.frames[0][4].utrms, stiff.frames[0][14].utrms, 1e-3);
 }
