@@ -344,13 +344,38 @@ private:
                 for (int p = 0; p < 3; ++p) d.i[p][k] = 0.f;
                 d.i[hi][k] = float(idc_);
                 d.i[lo][k] = float(-idc_);
+                if (k > 0) {
+                    commutate(d, k, hi_, hi, 1);
+                    commutate(d, k, lo_, lo, -1);
+                }
             }
+            hi_ = hi;
+            lo_ = lo;
         }
+    }
+
+    // The current passes from phase `from` to phase `to` where their voltages
+    // cross between samples k-1 and k; each of the two samples gets the share
+    // of its interval on either side of the crossing.
+    static void commutate(const Drive& d, int k, int from, int to, int sign)
+    {
+        if (from == to) return;
+        const double a = sign * (double(d.us[to][k - 1]) - d.us[from][k - 1]);
+        const double b = sign * (double(d.us[to][k]) - d.us[from][k]);
+        const double c = a < b ? std::clamp(a / (a - b), 0.0, 1.0) : 0.5;  // crossing, in samples after k-1
+        const float before = float(std::max(0.0, 0.5 - c));
+        const float after = float(std::min(1.0, 1.5 - c));
+        const float ik = d.i[to][k], ip = d.i[from][k - 1];
+        d.i[from][k] = ik * (1 - after);
+        d.i[to][k] = ik * after;
+        d.i[to][k - 1] += ip * before;
+        d.i[from][k - 1] = ip * (1 - before);
     }
 
     std::string text_;
     double power_, c_, l_, r_;
     double v_ = 0, idc_ = 0;
+    int hi_ = 0, lo_ = 0;  // conducting phases at the last sample
     bool started_ = false;
 };
 
@@ -401,7 +426,7 @@ const std::vector<ModelInfo>& Catalogue()
              if (Get(ps, "pfc") >= 0.5)
                  return std::make_unique<PerPhase<Pfc>>(std::move(t), [p] { return Pfc(p, 20, 0.3); });
              return std::make_unique<PerPhase<Rectifier>>(
-                 std::move(t), [p] { return Rectifier(p, std::max(4.7, 1.0 * p), 300.0 / p, 0.0); });
+                 std::move(t), [p] { return Rectifier(p, std::max(4.7, 1.0 * p), 300.0 / p, 1000.0 / p); });
          }},
         {"drive", "three-phase six-pulse rectifier drive (EN61000-3-12)",
          {{"power", 10000, 100, 200000, "DC link power, W"},
@@ -418,7 +443,7 @@ const std::vector<ModelInfo>& Catalogue()
          [](std::string t, const std::vector<Param>& ps) -> std::unique_ptr<Eut> {
              double hi = Get(ps, "power"), lo = Get(ps, "low"), per = Get(ps, "period"), duty = Get(ps, "duty");
              return std::make_unique<PerPhase<Rectifier>>(std::move(t), [=] {
-                 Rectifier r(hi, std::max(10.0, 1.9 * hi), 125.0 / hi, 0.05);
+                 Rectifier r(hi, std::max(10.0, 1.9 * hi), 125.0 / hi, 1000.0 / hi);
                  r.power = [=](double t) { return std::fmod(t, per) < duty * per ? hi : lo; };
                  return r;
              });
