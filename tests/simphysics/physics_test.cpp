@@ -96,10 +96,11 @@ TEST(SimPhysics, SquareWaveGivesOddSpectrumInverseToOrder)
         EXPECT_NEAR(v.itrms, 2, 1e-3);
         EXPECT_NEAR(v.hiam[1], 2 * 2 * std::numbers::sqrt2 / kPi, 1e-3);
         for (int n = 2; n <= 40; ++n) {
-            if (n % 2)
+            if (n % 2) {
                 EXPECT_LT(Rel(v.hiam[n], v.hiam[1] / n), 0.005) << "order " << n;
-            else
+            } else {
                 EXPECT_LT(v.hiam[n], 1e-3 * v.hiam[1]) << "order " << n;
+            }
         }
         // THD of a square wave: sqrt(pi^2/8 - 1), cut off at order 40.
         double thd = 0;
@@ -369,9 +370,11 @@ TEST(SimPhysics, SimulatorSamplingAgreesWithAFinelySampledReference)
             }
         }
         const PhaseValues &coarse = v[0][0], &fine = v[1][0];
-        for (int n = 1; n <= 13; ++n)
-            if (fine.hiam[n] > 0.02 * fine.hiam[1])
+        for (int n = 1; n <= 13; ++n) {
+            if (fine.hiam[n] > 0.02 * fine.hiam[1]) {
                 EXPECT_LT(Rel(coarse.hiam[n], fine.hiam[n]), 0.03) << eut << " order " << n;
+            }
+        }
         EXPECT_LT(Rel(Pwhd(coarse.hiam), Pwhd(fine.hiam)), 0.05) << eut;
         EXPECT_LT(Rel(coarse.p, fine.p), 0.005) << eut;
     }
