@@ -359,7 +359,10 @@ void Flickermeter::close_half_period(double t_end)
         started_ = true;
         u_ref_ = rms;
     } else {
-        u_ref_ += adapt_alpha_ * (rms - u_ref_);
+        // The plain mean of all half-periods until the filter's own memory
+        // is longer: the start adapts quickly without favouring the first value.
+        double alpha = std::max(adapt_alpha_, 1.0 / double(half_periods_));
+        u_ref_ += alpha * (rms - u_ref_);
     }
     gain_ = u_ref_ > 0 ? 1 / (std::sqrt(2.0) * u_ref_) : 0;
 

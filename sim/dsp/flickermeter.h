@@ -1,7 +1,8 @@
 // Digital flickermeter after EN61000-4-15 (2010), class F1.
 //
 // Block 1  input voltage adaptation: the samples are divided by the peak of
-//          a one-minute first-order average of the half-period RMS values.
+//          a one-minute first-order average of the half-period RMS values
+//          (a plain running mean during its first minute).
 // Block 2  squaring demodulator.
 // Block 3  0.05 Hz first-order high-pass, sixth-order Butterworth low-pass
 //          (35 Hz for 50 Hz mains, 42 Hz for 60 Hz) and the lamp-eye
