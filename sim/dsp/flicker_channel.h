@@ -33,6 +33,8 @@ struct FlickerFrameValues {
 class FlickerChannel {
 public:
     explicit FlickerChannel(const FlickerChannelConfig& cfg);
+    FlickerChannel(const FlickerChannel&) = delete;   // the meter calls back into this object
+    FlickerChannel& operator=(const FlickerChannel&) = delete;
 
     void feed(const double* u, size_t n) { meter_.feed(u, n); }
 
