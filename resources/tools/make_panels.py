@@ -186,7 +186,7 @@ def toggle(name, text, cb=None):
     return W("QPushButton", name, [("text", "string", text), ("checkable", "bool", True)], cbp(cb))
 
 
-def textbox(name, text="", cb=None, readonly=False, minh=None, mono=False):
+def textbox(name, text="", cb=None, readonly=False, minh=None, mono=False, maxh=None):
     p = [("plainText", "string", text)]
     if readonly:
         p.append(("readOnly", "bool", True))
@@ -194,6 +194,8 @@ def textbox(name, text="", cb=None, readonly=False, minh=None, mono=False):
     extra = ""
     if minh:
         extra += '<property name="minimumSize"><size><width>0</width><height>%d</height></size></property>' % minh
+    if maxh:
+        extra += '<property name="maximumSize"><size><width>16777215</width><height>%d</height></size></property>' % maxh
     if mono:
         extra += '<property name="font"><font><family>Monospace</family><pointsize>9</pointsize></font></property>'
         extra += '<property name="lineWrapMode"><enum>QPlainTextEdit::NoWrap</enum></property>'
@@ -605,7 +607,7 @@ panel("ERRORS", 17, "Errors", L("v", [
 
 panel("ADVANCED", 1, "Detailed protocol, page 1", L("v", [
     msg("ADVANCED_TITLE", "Test report", bold=True, center=True),
-    textbox("ADVANCED_HEADER", readonly=True, minh=44),
+    textbox("ADVANCED_HEADER", readonly=True, minh=44, maxh=56),
     box("h", [group("Equipment under test", L("form", [
         ("Name", msg("ADVANCED_NAME")), ("Department", msg("ADVANCED_DEPARTMENT")), ("Company", msg("ADVANCED_COMPANY")),
         ("Device", msg("ADVANCED_DEVICE")), ("Manufacturer", msg("ADVANCED_MANUFACTURER")), ("Type", msg("ADVANCED_TYPE")),

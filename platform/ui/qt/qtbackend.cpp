@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -61,6 +62,46 @@ void FromImage(const QImage& src, Bitmap* b)
     for (int y = 0; y < b->height; ++y)
         for (int x = 0; x < b->width; ++x) b->argb[size_t(y) * size_t(b->width) + size_t(x)] = img.pixel(x, y);
 }
+
+// List lines with column escapes: ESC "p" <pixels> then "c" (centred at that
+// position), "l" (left-aligned from it) or "r" (right-aligned to it).
+class ColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QString raw = index.data(Qt::UserRole).toString();
+        if (!raw.contains(QChar(27))) { QStyledItemDelegate::paint(p, option, index); return; }
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        o.text.clear();
+        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, p, o.widget);
+        p->save();
+        p->setPen(o.palette.color(o.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        QFontMetrics fm(o.font);
+        QRect r = o.rect.adjusted(3, 0, -3, 0);
+        int x = r.left();
+        char mode = 'l';
+        int i = 0;
+        while (i < raw.size()) {
+            int next = raw.indexOf(QChar(27), i);
+            QString seg = raw.mid(i, next < 0 ? -1 : next - i);
+            int w = fm.horizontalAdvance(seg);
+            int at = mode == 'c' ? x - w / 2 : mode == 'r' ? x - w : x;
+            p->drawText(QRect(at, r.top(), w + 2, r.height()), Qt::AlignVCenter | Qt::AlignLeft, seg);
+            if (next < 0) break;
+            int j = next + 1;
+            if (j < raw.size() && raw[j] == 'p') {
+                int k = j + 1;
+                while (k < raw.size() && raw[k].isDigit()) ++k;
+                x = o.rect.left() + raw.mid(j + 1, k - j - 1).toInt();
+                mode = k < raw.size() ? raw[k].toLatin1() : 'l';
+                i = k + 1;
+            } else i = j;
+        }
+        p->restore();
+    }
+};
 
 class Loader : public QUiLoader {
 public:
@@ -283,6 +324,7 @@ public:
             });
         } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
             lw->setContextMenuPolicy(Qt::CustomContextMenu);
+            lw->setItemDelegate(new ColumnDelegate(lw));
             QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, h, id](int row) {
                 if (applying || row < 0) return;
                 SetModel(h, id, [row](Control& cc) { cc.index = row; });
@@ -429,7 +471,11 @@ public:
                 for (int i = 0; same && i < lw->count(); ++i) same = lw->item(i)->text().toStdString() == StripEsc(c.items[size_t(i)].label);
                 if (!same) {
                     lw->clear();
-                    for (const auto& it : c.items) lw->addItem(QString::fromStdString(StripEsc(it.label)));
+                    for (const auto& it : c.items) {
+                        auto* item = new QListWidgetItem(QString::fromStdString(StripEsc(it.label)));
+                        item->setData(Qt::UserRole, QString::fromStdString(it.label));
+                        lw->addItem(item);
+                    }
                 }
                 lw->setCurrentRow(c.index);
             }

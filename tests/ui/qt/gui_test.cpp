@@ -96,6 +96,9 @@ void FillDemo()
     for (int c : {3, 4}) SetCursorAttribute(diagnos, DIAGNOS_GRAPH, c, ATTR_CROSS_HAIR_STYLE, VAL_NO_CROSS);
     for (int c : {3, 4}) SetCursorAttribute(diagnos, DIAGNOS_GRAPH, c, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
     InsertListItem(diagnos, DIAGNOS_PLOTLIST, -1, "1 U", 41);
+    for (const char* l : {"Order\033p120cL1\033p165cL2\033p210cL3", "3\033p120c0.95\033p165c0.97\033p210c0.91",
+                          "5\033p120c0.25\033p165c0.31\033p210c0.22"})
+        InsertListItem(advanced, ADVANCED_RESULTS, -1, l, 0);
     for (int q = 0; q < 41; ++q) InsertListItem(diagnos, DIAGNOS_QUANTITY, -1, ("HCurr(" + std::to_string(q) + ")").c_str(), q);
 }
 
