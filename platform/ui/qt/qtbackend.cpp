@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "platform/ui/model.h"
 #include "platform/ui/qt/widgets.h"
@@ -282,7 +283,31 @@ public:
         else t->second->stop();
     }
 
-    void ctrlChanged(Panel& p, Control& c) override { apply(p, c); }
+    // Control changes are applied to the widgets once per turn of the event
+    // loop, so that filling a table or a list cell by cell stays linear.
+    std::set<std::pair<int, int>> dirty;
+    bool flushScheduled = false;
+
+    void ctrlChanged(Panel& p, Control& c) override
+    {
+        dirty.insert({p.handle, c.id});
+        if (!flushScheduled) {
+            flushScheduled = true;
+            QMetaObject::invokeMethod(qApp, [this] { flush(); }, Qt::QueuedConnection);
+        }
+    }
+
+    void flush()
+    {
+        flushScheduled = false;
+        auto todo = std::move(dirty);
+        dirty.clear();
+        for (const auto& [h, id] : todo) {
+            Panel* p = FindPanel(h);
+            Control* c = p ? p->find(id) : nullptr;
+            if (c) apply(*p, *c);
+        }
+    }
 
     void connectControl(int h, Control& c, QWidget* w)
     {
@@ -616,11 +641,12 @@ public:
         QApplication::exit(code);
     }
 
-    void processEvents() override { QApplication::processEvents(QEventLoop::AllEvents, 50); }
-    void processDraw() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20); }
+    void processEvents() override { flush(); QApplication::processEvents(QEventLoop::AllEvents, 50); }
+    void processDraw() override { flush(); QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20); }
 
     QImage grab(int panel, int control)
     {
+        flush();
         QWidget* w = control ? widget(panel, control) : (views.count(panel) ? views[panel].root : nullptr);
         if (!w) return QImage();
         if (auto* g = qobject_cast<OrivanGraph*>(w)) return g->render(w->size().expandedTo(QSize(640, 400)));
@@ -754,10 +780,16 @@ bool UseQtBackend(int& argc, char** argv)
 QWidget* PanelWidget(int panel)
 {
     if (!g_qt) return nullptr;
+    g_qt->flush();
     auto it = g_qt->views.find(panel);
     return it == g_qt->views.end() ? nullptr : it->second.root;
 }
 
-QWidget* ControlWidget(int panel, int control) { return g_qt ? g_qt->widget(panel, control) : nullptr; }
+QWidget* ControlWidget(int panel, int control)
+{
+    if (!g_qt) return nullptr;
+    g_qt->flush();
+    return g_qt->widget(panel, control);
+}
 
 }  // namespace ui

@@ -203,8 +203,10 @@ TEST_F(Gui, WidgetsFollowTheModelAndUserInputReachesIt)
     auto* name = qobject_cast<QLineEdit*>(ControlWidget(setting, SETTING_NAME));
     ASSERT_NE(name, nullptr);
     SetCtrlVal(setting, SETTING_NAME, "Miller");
+    Settle();   // widgets follow the model at the next turn of the event loop
     EXPECT_EQ(name->text(), "Miller");
     SetCtrlAttribute(setting, SETTING_NAME, ATTR_DIMMED, 1);
+    Settle();
     EXPECT_FALSE(name->isEnabled());
     SetCtrlAttribute(setting, SETTING_NAME, ATTR_DIMMED, 0);
     SetCtrlAttribute(setting, SETTING_RSCE, ATTR_VISIBLE, 0);
@@ -215,6 +217,7 @@ TEST_F(Gui, WidgetsFollowTheModelAndUserInputReachesIt)
     InsertListItem(setting, SETTING_IRANGE1, -1, "600 mA", 0.6);
     InsertListItem(setting, SETTING_IRANGE1, -1, "1,2 A", 1.2);
     SetCtrlVal(setting, SETTING_IRANGE1, 1.2);
+    Settle();
     auto* ring = qobject_cast<QComboBox*>(ControlWidget(setting, SETTING_IRANGE1));
     ASSERT_EQ(ring->count(), 2);
     EXPECT_EQ(ring->currentText(), "1,2 A");
