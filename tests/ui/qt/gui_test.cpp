@@ -18,6 +18,7 @@
 #include <QTest>
 #endif
 
+#include "app/config.h"
 #include "app/para.h"
 #include "app/startup.h"
 #include "panel_ids.h"
@@ -277,6 +278,21 @@ TEST_F(Gui, TimerTicksWaitWhileACallbackIsInAPopup)
     EXPECT_EQ(g_ticks, 1);          // the held ticks were merged into one, delivered afterwards
     EXPECT_EQ(g_depth, 1);
     SetCtrlAttribute(measure, MEASURE_TIMER, ATTR_ENABLED, 0);
+}
+
+// Last: the close box of the main window saves default.cfg and ends the program.
+TEST_F(Gui, TheCloseBoxSavesTheDefaultConfiguration)
+{
+    std::string cfg = dir + "/default.cfg";
+    Para zero{};
+    ASSERT_EQ(WriteConfigFile(cfg.c_str(), zero), CFG_OK);
+    para.h_class = 12;
+    QWidget* main = PanelWidget(panelHandle);
+    main->close();   // the close event goes to cbPanel; the window stays until the program ends
+    Settle();
+    Para back{};
+    ASSERT_EQ(ReadConfigFile(cfg.c_str(), back), CFG_OK);
+    EXPECT_EQ(back.h_class, 12);
 }
 
 int main(int argc, char** argv)
