@@ -315,7 +315,7 @@ iface = group("Analyser and interface", L("grid", [
     (label("Baud rate"), 2, 2), (ring("SETTING_BAUDRATE", [str(b) for b in BAUD], BAUD, index=1), 2, 3),
     (label("Data bits"), 3, 0), (spin("SETTING_DATABITS", 7, 8, 8), 3, 1),
     (label("Parity / stop bits"), 3, 2), (box("h", [ring("SETTING_PARITY", ["none", "even", "odd"], [0, 1, 2]), ring("SETTING_STOPBITS", ["1", "2"], [1, 2])]), 3, 3),
-    (label("GPIB addresses L1 / L2 / L3"), 4, 0), (box("h", [spin("SETTING_GPIB1", 0, 30, 1), spin("SETTING_GPIB2", 0, 30, 2), spin("SETTING_GPIB3", 0, 30, 3)]), 4, 1, 1, 3),
+    (label("GPIB L1 / L2 / L3"), 4, 0), (box("h", [spin("SETTING_GPIB1", 0, 30, 1), spin("SETTING_GPIB2", 0, 30, 2), spin("SETTING_GPIB3", 0, 30, 3)]), 4, 1, 1, 3),
     (msg("SETTING_NOTE_SEPARATE", "Phase L1 analyser only", hidden=True), 5, 0, 1, 2),
     (msg("SETTING_NOTE_SINGLE", "Single analyser, phase L1", hidden=True), 5, 2, 1, 2),
     (label("System code"), 6, 0), (spin("SETTING_SYSCODE", 0, 99999, 0, "cbSystem"), 6, 1),
@@ -341,17 +341,17 @@ harm = group("Harmonic currents", L("grid", [
     (label("Control values"), 5, 0), (label("L1", center=True), 5, 1), (label("L2", center=True), 5, 2), (label("L3", center=True), 5, 3),
     (label("Active power P / W"), 6, 0), (dspin("SETTING_P_SOLL1", 0, 1e6, 1), 6, 1), (dspin("SETTING_P_SOLL2", 0, 1e6, 1), 6, 2), (dspin("SETTING_P_SOLL3", 0, 1e6, 1), 6, 3),
     (label("Power factor"), 7, 0), (dspin("SETTING_PF_SOLL1", 0, 1, 3), 7, 1), (dspin("SETTING_PF_SOLL2", 0, 1, 3), 7, 2), (dspin("SETTING_PF_SOLL3", 0, 1, 3), 7, 3),
-    (label("Fundamental current / A"), 8, 0), (dspin("SETTING_I_SOLL1", 0, 1000, 3), 8, 1), (dspin("SETTING_I_SOLL2", 0, 1000, 3), 8, 2), (dspin("SETTING_I_SOLL3", 0, 1000, 3), 8, 3),
+    (label("Fund. current / A"), 8, 0), (dspin("SETTING_I_SOLL1", 0, 1000, 3), 8, 1), (dspin("SETTING_I_SOLL2", 0, 1000, 3), 8, 2), (dspin("SETTING_I_SOLL3", 0, 1000, 3), 8, 3),
 ]), name="SETTING_HARM_GROUP")
 
-flk = group("Flicker", L("grid", [
-    (label("Standard EN61000"), 0, 0), (ring("SETTING_FL_STANDARD", ["-3-3", "-3-3 A1", "-3-3 A1 switching procedure", "-3-11"], [0, 1, 2, 3], "cbFlVersion"), 0, 1, 1, 3),
-    (label("Periods"), 1, 0), (spin("SETTING_FL_PERIODS", 1, 999, 12), 1, 1),
-    (label("Period length"), 1, 2), (box("h", [spin("SETTING_FL_MINUTES", 0, 999, 10, suffix=" min"), spin("SETTING_FL_SECONDS", 0, 59, 0, suffix=" s")]), 1, 3),
-    (label("dmax limit"), 2, 0), (dspin("SETTING_DMAX", 0, 100, 2, 4.0, suffix=" %"), 2, 1),
-    (label("Switching interval"), 2, 2), (spin("SETTING_SWITCH_INTERVAL", 1, 3600, 60, suffix=" s"), 2, 3),
-    (label("Test impedance Ztest"), 3, 0), (dspin("SETTING_ZTEST", 0, 100, 4, 0.0, suffix=" Ohm"), 3, 1),
-    (label("Reference impedance"), 3, 2), (ring("SETTING_ZREF", ["0.24 + j0.15 Ohm", "0.4 + j0.25 Ohm"], [0, 1]), 3, 3),
+flk = group("Flicker", L("form", [
+    ("Standard EN61000", ring("SETTING_FL_STANDARD", ["-3-3", "-3-3 A1", "-3-3 A1 switching procedure", "-3-11"], [0, 1, 2, 3], "cbFlVersion")),
+    ("Periods", spin("SETTING_FL_PERIODS", 1, 999, 12)),
+    ("Period length", box("h", [spin("SETTING_FL_MINUTES", 0, 999, 10, suffix=" min"), spin("SETTING_FL_SECONDS", 0, 59, 0, suffix=" s")])),
+    ("dmax limit", dspin("SETTING_DMAX", 0, 100, 2, 4.0, suffix=" %")),
+    ("Switching interval", spin("SETTING_SWITCH_INTERVAL", 1, 3600, 60, suffix=" s")),
+    ("Test impedance Ztest", dspin("SETTING_ZTEST", 0, 100, 4, 0.0, suffix=" Ohm")),
+    ("Reference impedance", ring("SETTING_ZREF", ["0.24 + j0.15 Ohm", "0.4 + j0.25 Ohm"], [0, 1])),
 ]), name="SETTING_FLK_GROUP")
 
 U_ITEMS = ["600 V", "400 V", "250 V", "130 V", "60 V", "25 V", "12.5 V", "6 V"]
@@ -429,7 +429,7 @@ def phase_column(p):
         (led("MEASURE_FL_PLT%d" % p, "Plt"), 4, 0), (led("MEASURE_FL_OVER%d" % p, "Range"), 4, 1),
     ], spacing=2)
     return group("Phase L%d" % p, L("v", [
-        graph("MEASURE_GRAPH%d" % p, "Harmonics", "I,A", 0.0, 40.0, bg=0x000000, minh=200),
+        graph("MEASURE_GRAPH%d" % p, "Harmonics", "I,A", 0.0, 40.0, bg=0x000000, minh=170),
         box("h", [check("MEASURE_SHOWGRAPH%d" % p, "Graph", "cbGraphData%s" % abc, True),
                   check("MEASURE_SHOWDATA%d" % p, "Values", "cbData%s" % abc, True),
                   check("MEASURE_LIMITS%d" % p, "Limits", "cbLimits%s" % abc, True), STRETCH]),
@@ -524,7 +524,7 @@ panel("DIAGNOS", 3, "Diagnosis", L("v", [
               button("DIAGNOS_LOAD", "Open stored measurement...", "cbLoadFile"), button("DIAGNOS_SUBPROJECT", "Load x range", "cbSubProject"),
               button("DIAGNOS_NEW", "New measurement", "cbNewMeas"), button("DIAGNOS_EXPORT", "Export...", "cbExport"),
               button("DIAGNOS_PRINT", "Print graph", "cbPrintGraph"), msg("DIAGNOS_SPARE", "", hidden=True)]),
-    box("h", [graph("DIAGNOS_GRAPH", "Harmonics", "I,A", 0.0, 40.0, cursors=4, minh=380, cb="cbGraph"),
+    box("h", [graph("DIAGNOS_GRAPH", "Harmonics", "I,A", 0.0, 40.0, cursors=4, minh=300, cb="cbGraph"),
               box("v", [frame, STRETCH])], spacing=8),
     box("h", [sel, cur], spacing=8),
 ], margins=8))

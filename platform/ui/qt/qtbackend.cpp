@@ -22,6 +22,7 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -170,6 +171,13 @@ public:
             dlg->setModal(false);
             QObject::connect(dlg, &QDialog::rejected, dlg, [h = p.handle] { ClosedByUser(h); });
         }
+        // Fields may shrink below their text's width so that the pages fit
+        // smaller screens; their size hints keep the comfortable widths.
+        for (QAbstractSpinBox* sb : root->findChildren<QAbstractSpinBox*>()) sb->setMinimumWidth(72);
+        for (QComboBox* cb : root->findChildren<QComboBox*>()) {
+            cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            cb->setMinimumContentsLength(6);
+        }
         for (QLabel* l : root->findChildren<QLabel*>())
             if (l->buddy())
                 for (auto& c : p.controls)
@@ -250,10 +258,18 @@ public:
             auto it = views.find(page);
             if (it == views.end()) continue;
             QWidget* root = it->second.root;
-            int at = tabs->indexOf(root);
-            if (at < 0) {
-                at = tabs->addTab(root, root->windowTitle());
+            // each page scrolls inside its tab, so the window fits small screens
+            QWidget* holder = root->parentWidget() && root->parentWidget()->parentWidget()
+                                  ? qobject_cast<QScrollArea*>(root->parentWidget()->parentWidget()) : nullptr;
+            if (!holder) {
+                auto* scroll = new QScrollArea;
+                scroll->setWidgetResizable(true);
+                scroll->setFrameShape(QFrame::NoFrame);
+                scroll->setWidget(root);
+                holder = scroll;
+                tabs->addTab(scroll, root->windowTitle());
             }
+            int at = tabs->indexOf(holder);
             bool dimmed = c.pageDimmed.count(page) && c.pageDimmed.at(page);
             tabs->setTabEnabled(at, !dimmed);
             if (page == c.activePage) tabs->setCurrentIndex(at);
@@ -266,7 +282,8 @@ public:
                 Control* cc = FindCtrl(h, id);
                 if (!cc) return;
                 for (int page : cc->pages)
-                    if (views.count(page) && tabs->indexOf(views[page].root) == index) cc->activePage = page;
+                    if (views.count(page) && tabs->widget(index) && tabs->widget(index)->isAncestorOf(views[page].root))
+                        cc->activePage = page;
             });
         }
     }
