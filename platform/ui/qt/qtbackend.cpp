@@ -629,12 +629,19 @@ public:
     int fileSelect(const FileRequest& r, std::string* path) override
     {
         QFileDialog dlg(activeWindow(), QString::fromStdString(r.title), QString::fromStdString(r.directory));
+        // The default spec is a pattern ("*.cfg") or a proposed file name ("logging.qel").
         QString spec = QString::fromStdString(r.defaultSpec.empty() ? "*" : r.defaultSpec);
-        dlg.setNameFilter(QString("%1 (%1)").arg(spec));
+        QString pattern = spec;
+        if (!spec.contains('*')) pattern = QFileInfo(spec).suffix().isEmpty() ? "*" : "*." + QFileInfo(spec).suffix();
+        QStringList filters{QString("%1 (%1)").arg(pattern)};
+        for (const QString& t : QString::fromStdString(r.fileTypes).split(';', Qt::SkipEmptyParts))
+            if (t.trimmed() != pattern) filters << QString("%1 (%1)").arg(t.trimmed());
+        if (pattern != "*") filters << "All files (*)";
+        dlg.setNameFilters(filters);
         bool save = r.button == VAL_SAVE_BUTTON;
         dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (r.restrictExtension && spec.startsWith("*.")) dlg.setDefaultSuffix(spec.mid(2));
+        if (r.restrictExtension && pattern.startsWith("*.")) dlg.setDefaultSuffix(pattern.mid(2));
         if (!r.allowMakeDirectory) dlg.setOption(QFileDialog::ReadOnly, !save);
         if (spec != "*" && !spec.contains('*')) dlg.selectFile(spec);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
