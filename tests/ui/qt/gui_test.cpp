@@ -5,13 +5,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
+#include <memory>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #ifdef ORIVAN_HAVE_QTEST
@@ -287,6 +291,41 @@ TEST_F(Gui, TimerTicksWaitWhileACallbackIsInAPopup)
     EXPECT_EQ(g_ticks, 1);          // the held ticks were merged into one, delivered afterwards
     EXPECT_EQ(g_depth, 1);
     SetCtrlAttribute(measure, MEASURE_TIMER, ATTR_ENABLED, 0);
+}
+
+namespace {
+// Answers the next file dialog from inside its event loop: a path, or "" to cancel.
+void AnswerFileDialog(const std::string& path)
+{
+    auto* t = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(t, &QTimer::timeout, [t, tries, path] {
+        QFileDialog* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d && ++*tries < 40) return;
+        t->stop();
+        t->deleteLater();
+        if (!d) return;
+        EXPECT_EQ(d->windowTitle(), "Select Configuration file!");
+        // never leave the test hanging in the dialog
+        QTimer::singleShot(3000, [g = QPointer<QFileDialog>(d)] { if (g && g->isVisible()) g->reject(); });
+        if (path.empty()) { d->reject(); return; }
+        d->findChild<QLineEdit*>()->setText(QString::fromStdString(path));   // as typed by the user
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    t->start(50);
+}
+}  // namespace
+
+TEST_F(Gui, SavingASetUpThroughTheFileDialog)
+{
+    SetPanelsToMode(2);
+    std::string path = dir + "/through_dialog.cfg";
+    QFile::remove(QString::fromStdString(path));
+    AnswerFileDialog(path);
+    EXPECT_EQ(SaveConfiguration(), 1);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(sizeof(Para)));
+    AnswerFileDialog("");   // cancelling reads nothing
+    EXPECT_EQ(LoadConfiguration(), 0);
 }
 
 // Last: the close box of the main window saves default.cfg and ends the program.
