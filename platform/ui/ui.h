@@ -12,6 +12,8 @@
 #include <string>
 #include <type_traits>
 
+#include "platform/lowfile.h"   // MAX_PATHNAME_LEN
+
 // ---- Event codes --------------------------------------------------------
 enum {
     EVENT_NONE = 0,
@@ -113,8 +115,6 @@ enum {
     // RemovePopup argument
     VAL_REMOVE_TOPMOST = 0,
 };
-
-enum { MAX_PATHNAME_LEN = 512 };
 
 // Table cells: x = column, y = row, both from 1.
 struct Point { int x; int y; };
