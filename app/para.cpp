@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-Para para{};
+alignas(8) Para para{};   // aligned so its 32-bit fields are too
 int32_t workmode = 0;
 int32_t viewmode = 0;
 int32_t instrument[3] = {0, 0, 0};

@@ -125,7 +125,7 @@ bool ParseMods(const char* fmt, size_t& pos, Spec& sp)
 
 // Splits "%s[mods]<rest" (or '>'): fills the target/source spec and returns
 // the position of the other side. Without a leading "%s...<" the whole string
-// is the other side and the spec is a plain "%s".
+// is the other side and the specifier is a plain "%s".
 bool SplitDirection(const char* fmt, char mark, Spec& side, size_t& rest)
 {
     side = Spec{};
@@ -556,7 +556,7 @@ int FmtFileV(int fileHandle, const char* format, const std::vector<Arg>& args)
     bool append;
     int r = Format(format, args, nullptr, out, &append);
     g_num_fmtd_bytes = 0;
-    if (out.empty()) return r;
+    if (r < 0 || out.empty()) return r;   // a malformed format writes nothing
     if (WriteFile(fileHandle, out.data(), (long long)out.size()) != (long long)out.size()) return -1;
     g_num_fmtd_bytes = int(out.size());
     return r;

@@ -356,6 +356,7 @@ TEST_P(NotationFiles, FmtFileAndScanFileShareTheNotation)
     EXPECT_EQ(FmtFile(h, "%s<%s,%f[p3],%i\n", "clamp", 0.1, 100), 3);
     EXPECT_EQ(NumFmtdBytes(), 16);
     EXPECT_EQ(FmtFile(h, "%s,%f[p3],%i\n", "shunt", 2.5, -1), 3);
+    EXPECT_LT(FmtFile(h, "%s<%s,%q\n", "junk", 1), 0);     // nothing written
     EXPECT_EQ(CloseFile(h), 0);
 
     h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
