@@ -189,8 +189,8 @@ void set_parameter(Para record)
 
     // 5. ranges, set-up and test kind, then their callbacks
     for (int p = 0; p < 3; ++p) {
-        SetCtrlVal(setting, SETTING_URANGE_ID[p], double(r.u_range[p]));
-        SetCtrlVal(setting, SETTING_IRANGE_ID[p], double(r.i_range[p]));
+        SelectRangeValue(setting, SETTING_URANGE_ID[p], double(r.u_range[p]));
+        SelectRangeValue(setting, SETTING_IRANGE_ID[p], double(r.i_range[p]));
         SetCtrlVal(setting, SETTING_USCALE_ID[p], double(r.u_scale[p]));
         SetCtrlVal(setting, SETTING_ISCALE_ID[p], double(r.i_scale[p]));
     }

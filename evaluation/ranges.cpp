@@ -1,6 +1,7 @@
 // Measuring ranges, sensors and clamps of the settings page.
 #include "evaluation/ranges.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -68,9 +69,9 @@ int ExtChanged(int panel, int phase)
     GetCtrlVal(panel, SETTING_EXT_ID[phase], &on);
     SetCtrlAttribute(panel, SETTING_CLAMP_ID[phase], ATTR_DIMMED, on ? 0 : 1);
     if (on) {
-        SetCtrlVal(panel, SETTING_CLAMP_ID[phase], double(para.ext_sensor_value[phase]));
+        SelectRangeValue(panel, SETTING_CLAMP_ID[phase], double(para.ext_sensor_value[phase]));
         CallCtrlCallback(panel, SETTING_CLAMP_ID[phase], EVENT_COMMIT, 0, 0, nullptr);
-        SetCtrlVal(panel, SETTING_IRANGE_ID[phase], double(para.i_range[phase]));
+        SelectRangeValue(panel, SETTING_IRANGE_ID[phase], double(para.i_range[phase]));
     } else {
         // Without a sensor the phase offers the analyser's own current ranges.
         AdaptIRanges(panel, SETTING_IRANGE_ID[phase], CurrentAnalyser());
@@ -79,6 +80,18 @@ int ExtChanged(int panel, int phase)
 }
 
 }  // namespace
+
+int SelectRangeValue(int panel, int control, double value)
+{
+    int n = 0;
+    if (GetNumListItems(panel, control, &n) < 0) return -1;
+    for (int i = 0; i < n; ++i) {
+        double v = 0;
+        if (GetValueFromIndex(panel, control, i, &v) < 0) continue;
+        if (std::fabs(v - value) <= 1e-6 * std::fabs(v)) return SetCtrlIndex(panel, control, i);
+    }
+    return -1;
+}
 
 void AdaptTypeOfAnalyser(int, int panel, int control)
 {
@@ -156,6 +169,7 @@ void AdaptRanges(int analyser)
         AdaptURanges(setting, SETTING_URANGE_ID[p], analyser);
         AdaptIRanges(setting, SETTING_IRANGE_ID[p], analyser);
         ReadClampInfo(setting, SETTING_CLAMP_ID[p]);
+        SelectRangeValue(setting, SETTING_CLAMP_ID[p], double(para.ext_sensor_value[p]));
         SetCtrlVal(setting, SETTING_EXT_ID[p], para.ext_sensor[p] ? 1 : 0);
         // Sensor controls of phases 2 and 3 follow their range fields.
         int visible = 1;
@@ -164,8 +178,8 @@ void AdaptRanges(int analyser)
         for (int c : {SETTING_CLAMP_ID[p], SETTING_EXT_ID[p]})
             SetCtrlAttribute(setting, c, ATTR_VISIBLE, pamA || !visible ? 0 : 1);
         CallCtrlCallback(setting, SETTING_EXT_ID[p], EVENT_VAL_CHANGED, 0, 0, nullptr);
-        SetCtrlVal(setting, SETTING_URANGE_ID[p], double(para.u_range[p]));
-        SetCtrlVal(setting, SETTING_IRANGE_ID[p], double(para.i_range[p]));
+        SelectRangeValue(setting, SETTING_URANGE_ID[p], double(para.u_range[p]));
+        SelectRangeValue(setting, SETTING_IRANGE_ID[p], double(para.i_range[p]));
     }
 }
 

@@ -15,6 +15,9 @@ int SetDefaultRanges(int panel, int control);
 // Clears a current range list and fills the six ranges of a clamp with ratio
 // value v: v/32 ... v, labelled "%f %s" in A, or in mA below 1 A.
 int FillClampRanges(int panel, int control, double v);
+// Selects the list item whose value equals a stored single-precision value
+// (relative 1e-6); -1 and no change when there is none.
+int SelectRangeValue(int panel, int control, double value);
 // Refills all per-phase range and clamp controls of the settings page.
 void AdaptRanges(int analyser);
 
