@@ -192,7 +192,8 @@ void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float
         return;  // values 6..9 and unknown classes: no limits
     }
 
-    if (drop_small) {
+    // The specific-waveform limits are not subject to the rule.
+    if (drop_small && cls != CLASS_C_WAVEFORM) {
         const double iref = 0.0006 * double(Iref);
         for (int n = 2; n < ORDERS; ++n) {
             double h = frame.hiam[n];

@@ -129,7 +129,7 @@ TEST(Limits, ClassDUsesAbsolutePowerCappedByClassA)
 
 TEST(Limits, SpecificWaveformAndClassesWithoutLimits)
 {
-    Lim w = Compute(CLASS_C_WAVEFORM, FrameWith(0.01f, 0.2f));
+    Lim w = Compute(CLASS_C_WAVEFORM, FrameWith(0.001f, 0.2f));  // not dropped below 5 mA
     EXPECT_FLOAT_EQ(w[3], 0.172f);
     EXPECT_FLOAT_EQ(w[5], 0.122f);
     for (int n = 0; n < ORDERS; ++n)
