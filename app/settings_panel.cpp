@@ -452,12 +452,15 @@ int cbVersion(int panel, int, int event, void*, int, int)
         Show(panel, SETTING_RSCE, false);
         SetCtrlAttribute(panel, SETTING_SMOOTHING, ATTR_DIMMED, 0);
     }
+    const int column[3] = {SETTING_CV_L1, SETTING_CV_L2, SETTING_CV_L3};
     for (int p = 0; p < 3; ++p) {
         const bool phaseOn = p == 0 || three;
         Show(panel, A14_P_SOLL[p], power && phaseOn);
         Show(panel, A14_PF_SOLL[p], pfCurrent && phaseOn);
         Show(panel, A14_I_SOLL[p], pfCurrent && phaseOn);
+        Show(panel, column[p], (power || pfCurrent) && phaseOn);
     }
+    Show(panel, SETTING_CV_HEADER, power || pfCurrent);
     return 0;
 }
 UI_CALLBACK(cbVersion);

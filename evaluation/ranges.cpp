@@ -177,6 +177,7 @@ void AdaptRanges(int analyser)
         if (pamA) SetCtrlVal(setting, SETTING_EXT_ID[p], 0);
         for (int c : {SETTING_CLAMP_ID[p], SETTING_EXT_ID[p]})
             SetCtrlAttribute(setting, c, ATTR_VISIBLE, pamA || !visible ? 0 : 1);
+        if (p == 0) SetCtrlAttribute(setting, SETTING_EXT_LABEL, ATTR_VISIBLE, pamA ? 0 : 1);
         CallCtrlCallback(setting, SETTING_EXT_ID[p], EVENT_VAL_CHANGED, 0, 0, nullptr);
         SelectRangeValue(setting, SETTING_URANGE_ID[p], double(para.u_range[p]));
         SelectRangeValue(setting, SETTING_IRANGE_ID[p], double(para.i_range[p]));

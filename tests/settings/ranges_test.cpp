@@ -35,7 +35,7 @@ TEST_F(RangesTest, ClampValueTwentyGivesSixRangesFromMilliamperes)
     ASSERT_TRUE(Click(setting, SETTING_EXT1));
     EXPECT_FALSE(Dimmed(SETTING_CLAMP1));
     EXPECT_EQ(Items(setting, SETTING_CLAMP1), 4);
-    EXPECT_EQ(Label(setting, SETTING_CLAMP1, 1), "Clamp 100 A");
+    EXPECT_EQ(Label(setting, SETTING_CLAMP1, 1), "100 A clamp");
     Choose(SETTING_CLAMP1, 20);
     EXPECT_EQ(Values(SETTING_IRANGE1), (std::vector<double>{0.625, 1.25, 2.5, 5, 10, 20}));
     EXPECT_EQ(Label(setting, SETTING_IRANGE1, 0), "625.000000 mA");
