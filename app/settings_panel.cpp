@@ -253,6 +253,8 @@ void SetSettings()
     // 2. interface
     if (para.analyser == 0) {
         para.if_gpib = 1;
+        // one phase of the three: its address is the single field the page shows
+        if (para.phases == 1) GetCtrlVal(setting, SETTING_GPIB, &para.gpib_address[0]);
         GetCtrlVal(setting, SETTING_BAUDRATE, &para.baudrate);
         GetCtrlVal(setting, SETTING_COMPORT, &para.com_port);
     } else {

@@ -87,6 +87,12 @@ void ChoiceInterface(int analyser, int phases)
                   SETTING_PARITY, SETTING_STOPBITS})
         Visible(c, !separate);
     SecondaryPhaseFields(separate || analyser == 2 || (analyser == 1 && phases == 3));
+    // three PAM-A are always reached over GPIB
+    if (analyser == 0) SetCtrlVal(setting, SETTING_IFTYPE, 1);
+    SetCtrlAttribute(setting, SETTING_IFTYPE, ATTR_DIMMED, analyser == 0 ? 1 : 0);
+    int gpib = 1;
+    GetCtrlVal(setting, SETTING_IFTYPE, &gpib);
+    SetIFPanel(gpib);
     Visible(SETTING_NOTE_SEPARATE, analyser == 0 && phases == 1);
     Visible(SETTING_NOTE_SINGLE, analyser != 0 && analyser != 4 && phases == 1);
 }

@@ -136,12 +136,17 @@ TEST_F(SettingsTest, ConfirmingAHarmonicSetUpFillsTheRecord)
 TEST_F(SettingsTest, ThreePamAAlwaysUseGpibWithTheirOwnAddresses)
 {
     Start();
+    Choose(SETTING_ANALYSER, 1);
     Choose(SETTING_IFTYPE, 0);   // RS-232 chosen before switching to three analysers
     Choose(SETTING_ANALYSER, 0);
+    int gpib = 0;
+    GetCtrlVal(setting, SETTING_IFTYPE, &gpib);
+    EXPECT_EQ(gpib, 1);
     Choose(SETTING_PHASES, 3);
     ASSERT_TRUE(UserSetValue(setting, SETTING_GPIB1, 4.0));
     ASSERT_TRUE(UserSetValue(setting, SETTING_GPIB2, 5.0));
     ASSERT_TRUE(UserSetValue(setting, SETTING_GPIB3, 6.0));
+    SetCtrlVal(setting, SETTING_IFTYPE, 0);   // even a serial choice left on the hidden control
     ASSERT_TRUE(Commit(setting, SETTING_OK));
     EXPECT_EQ(para.if_gpib, 1);
     EXPECT_EQ(para.phases, 3);
@@ -150,6 +155,15 @@ TEST_F(SettingsTest, ThreePamAAlwaysUseGpibWithTheirOwnAddresses)
     EXPECT_EQ((std::vector<int>{instrument[0], instrument[1], instrument[2]}), (std::vector<int>{1, 1, 1}));
     EXPECT_TRUE(Visible(MEASURE_COLUMN3, measure));
     EXPECT_TRUE(Visible(RESULTS_COLUMN2, results));
+
+    // one phase of the three: the address field the page shows is the one used
+    SetPanelsToMode(2);
+    Choose(SETTING_PHASES, 1);
+    EXPECT_TRUE(Dimmed(SETTING_IFTYPE));   // shows GPIB, the only choice
+    ASSERT_TRUE(UserSetValue(setting, SETTING_GPIB, 12.0));
+    ASSERT_TRUE(Commit(setting, SETTING_OK));
+    EXPECT_EQ(para.gpib_address[0], 12);
+    EXPECT_EQ(para.if_gpib, 1);
 }
 
 TEST_F(SettingsTest, ConfirmingAFlickerSetUpDerivesItsLimits)
