@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct Arg {
 inline Arg make_src(const char* s) { Arg a{Arg::Str}; a.s = s ? s : ""; return a; }
 inline Arg make_src(char* s) { return make_src(static_cast<const char*>(s)); }
 inline Arg make_src(const std::string& s) { return make_src(s.c_str()); }
+inline Arg make_src(std::string_view) = delete;  // not zero-terminated: pass std::string
 template <class T>
 Arg make_src(T v)
 {
@@ -51,6 +53,9 @@ int FmtV(char* target, size_t size, const char* format, const std::vector<Arg>& 
 int FmtStringV(std::string& target, const char* format, const std::vector<Arg>& args);
 int FmtFileV(int fileHandle, const char* format, const std::vector<Arg>& args);
 int ScanV(const char* source, const char* format, const std::vector<Arg>& args);
+// Scans a counted text (may hold zero bytes; they end a string like any other
+// character that is not matched).
+int ScanNV(const char* source, size_t length, const char* format, const std::vector<Arg>& args);
 int ScanFileV(int fileHandle, const char* format, const std::vector<Arg>& args);
 
 }  // namespace fmtnote
@@ -81,7 +86,9 @@ int FmtFile(int fileHandle, const char* format, A&&... a)
 {
     return fmtnote::FmtFileV(fileHandle, format, {fmtnote::make_src(a)...});
 }
-// Number of bytes produced by the last Fmt/FmtN/FmtFile.
+// Number of bytes produced by the last Fmt/FmtN/FmtFile: the length of the
+// text now in the target (with the append modifier: the whole text), or the
+// bytes written to the file.
 int NumFmtdBytes();
 
 // Scans a string; returns the number of targets filled.
@@ -90,6 +97,13 @@ int Scan(const char* source, const char* format, A&&... a)
 {
     return fmtnote::ScanV(source, format, {fmtnote::make_dst(a)...});
 }
+template <class... A>
+int Scan(const std::string& source, const char* format, A&&... a)
+{
+    return fmtnote::ScanNV(source.data(), source.size(), format, {fmtnote::make_dst(a)...});
+}
+// Scans from the current position of a file opened with OpenFile; the file
+// position ends just after the characters consumed.
 template <class... A>
 int ScanFile(int fileHandle, const char* format, A&&... a)
 {
