@@ -55,7 +55,7 @@ void Analyser::input(const uint8_t* data, size_t n, bool end)
             inbuf_.clear();
             continue;
         }
-        if (c != '\r') inbuf_ += c;
+        if (c != '\r' && c != '\0') inbuf_ += c;  // NUL bytes (the serial clear's filler) are ignored
         if (last) {
             execute(inbuf_);
             inbuf_.clear();

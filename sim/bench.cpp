@@ -11,6 +11,7 @@ namespace {
 
 std::map<std::string, std::shared_ptr<Analyser>> devices;
 DeviceFactory factory;
+std::vector<std::string> opened;
 
 std::shared_ptr<Analyser> default_device(const visa::Resource& r)
 {
@@ -112,6 +113,7 @@ std::string key_of(const visa::Resource& r) { return r.canonical; }
 
 ViStatus open_sim(const visa::Resource& r, std::unique_ptr<visa::RawBackend>* out)
 {
+    opened.push_back(r.given);
     if (r.kind != visa::Resource::Gpib && r.kind != visa::Resource::Asrl) return VI_ERROR_RSRC_NFOUND;
     auto& dev = devices[key_of(r)];
     if (!dev) dev = factory ? factory(r) : default_device(r);
@@ -159,9 +161,12 @@ void Attach(const std::string& resource, std::shared_ptr<Analyser> a)
     devices[key_of(r)] = std::move(a);
 }
 
+const std::vector<std::string>& OpenedResources() { return opened; }
+
 void reset_bench()
 {
     devices.clear();
+    opened.clear();
     factory = nullptr;
     visa::SetSimulate(false);
 }

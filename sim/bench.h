@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/visa/backend.h"
 #include "sim/analyser.h"
@@ -28,6 +29,9 @@ Kind KindForSetting(int analyser);
 std::shared_ptr<Analyser> DeviceAt(const std::string& resource);
 // Puts a prepared analyser at a resource (replacing the one there).
 void Attach(const std::string& resource, std::shared_ptr<Analyser> a);
+
+// Resource names of every simulated open, as the caller wrote them.
+const std::vector<std::string>& OpenedResources();
 
 // Removes every analyser and the factory; simulation off.
 void reset_bench();

@@ -101,6 +101,7 @@ struct Resource {
     std::string host;        // TCPIP host
     int port = 0;            // TCPIP port
     std::string canonical;   // normalised name (upper case, without SIM)
+    std::string given;       // the name as the caller wrote it
 };
 
 // Parses "GPIB[n]::a[::s][::INSTR]", "ASRLn[::INSTR]",

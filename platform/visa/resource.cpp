@@ -54,6 +54,7 @@ bool ParseResource(const char* name, Resource* out)
 {
     *out = Resource{};
     if (!name) return false;
+    out->given = name;
     std::string s = upper(name);
     if (s.compare(0, 3, "SIM") == 0) {
         out->sim = true;
