@@ -1,8 +1,10 @@
 #include "app/para.h"
 
+#include "platform/fmt.h"
+
 #include <cstring>
 
-Para para{};
+alignas(8) Para para{};   // aligned so its 32-bit fields are too
 int32_t workmode = 0;
 int32_t viewmode = 0;
 int32_t instrument[3] = {0, 0, 0};
@@ -20,9 +22,7 @@ void default_para()
             para.ai_high[input][a] = 10.0f;
         }
         char name[16];
-        std::memset(name, 0, sizeof name);
-        // "Ch %i" with the input number
-        name[0] = 'C'; name[1] = 'h'; name[2] = ' '; name[3] = char('1' + input);
+        Fmt(name, "Ch %i", input + 1);
         CopyFixed(para.ai_name[input], name);
     }
     for (int a = 0; a < 3; ++a) para.ai_on[a] = 0;
@@ -49,6 +49,29 @@ bool CopyFixed(char* field, size_t field_size, const char* text)
     std::memcpy(field, text, n);
     field[n] = '\0';
     return !cut;
+}
+
+int TerminateTexts(Para& r)
+{
+    int changed = 0;
+    auto fix = [&](char* field, size_t size) {
+        if (!std::memchr(field, 0, size)) {
+            field[size - 1] = '\0';
+            ++changed;
+        }
+    };
+    for (auto& line : r.comment) fix(line, sizeof line);
+    for (auto& t : r.test_data) fix(t, sizeof t);
+    fix(r.log_file, sizeof r.log_file);
+    fix(r.printer_port, sizeof r.printer_port);
+    for (auto& t : r.serial_no) fix(t, sizeof t);
+    for (auto& t : r.revision) fix(t, sizeof t);
+    for (auto& t : r.model) fix(t, sizeof t);
+    fix(r.sw_version, sizeof r.sw_version);
+    for (auto& t : r.ai_name) fix(t, sizeof t);
+    fix(r.fl_standard, sizeof r.fl_standard);
+    fix(r.logo_file, sizeof r.logo_file);
+    return changed;
 }
 
 size_t FixedLen(const char* field, size_t field_size)

@@ -72,7 +72,8 @@ struct Para {
 };
 #pragma pack(pop)
 
-static_assert(sizeof(Para) == 3488, "settings record must be 3488 bytes");
+constexpr size_t PARA_SIZE = 3488;
+static_assert(sizeof(Para) == PARA_SIZE, "settings record must be 3488 bytes");
 static_assert(offsetof(Para, if_gpib) == 0);
 static_assert(offsetof(Para, baudrate) == 4);
 static_assert(offsetof(Para, com_port) == 8);
@@ -159,6 +160,12 @@ void reset_para_state();
 bool CopyFixed(char* field, size_t field_size, const char* text);
 template <size_t N>
 bool CopyFixed(char (&field)[N], const char* text) { return CopyFixed(field, N, text); }
+
+// Makes every text field of a record end inside its field: a field without
+// any zero byte gets one in its last byte (foreign or damaged files). Fields
+// that are already terminated are not touched. Returns the number of fields
+// changed.
+int TerminateTexts(Para& record);
 
 // Length of a fixed-length text field that may lack its terminating zero.
 size_t FixedLen(const char* field, size_t field_size);

@@ -1,8 +1,8 @@
 #include "evaluation/records.h"
 
-HarmFrame buf[3];
-FlkFrame flkbuf[3];
-HarmResult buf_result[3];
+alignas(8) HarmFrame buf[3];   // records are 4-byte multiples: fields stay aligned
+alignas(8) FlkFrame flkbuf[3];
+alignas(8) HarmResult buf_result[3];
 float max[3][ORDERS];
 float h_max[3][ORDERS];
 int32_t fr_max[3][ORDERS];

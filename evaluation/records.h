@@ -14,7 +14,9 @@ constexpr uint32_t NO_LIMIT_BITS = 0x7FFFFFFFu;
 
 // 1 when the 32-bit pattern has all exponent bits set and a non-zero mantissa.
 int IsNaN(uint32_t bits);
+inline int IsNaN(int32_t bits) { return IsNaN(uint32_t(bits)); }
 int IsNaN(float value);
+inline int IsNaN(double value) { return value != value ? 1 : 0; }
 float NoLimit();                 // a float carrying NO_LIMIT_BITS
 uint32_t FloatBits(float f);
 float BitsFloat(uint32_t bits);
@@ -101,6 +103,7 @@ struct FlkFrame {
 #pragma pack(pop)
 
 static_assert(sizeof(HarmFrame) == 460);
+static_assert(offsetof(HarmFrame, fltr) == 0);
 static_assert(offsetof(HarmFrame, hiam) == 4);
 static_assert(offsetof(HarmFrame, limit) == 168);
 static_assert(offsetof(HarmFrame, utrms) == 332);
@@ -128,6 +131,7 @@ static_assert(offsetof(HarmFrame, hima) == 440);
 static_assert(offsetof(HarmFrame, aiva) == 444);
 
 static_assert(sizeof(HarmResult) == 552);
+static_assert(offsetof(HarmResult, fltr) == 0);
 static_assert(offsetof(HarmResult, hiav) == 4);
 static_assert(offsetof(HarmResult, humx) == 168);
 static_assert(offsetof(HarmResult, hfmx) == 332);
@@ -144,9 +148,17 @@ static_assert(offsetof(HarmResult, hpfm) == 544);
 static_assert(offsetof(HarmResult, hifm) == 548);
 
 static_assert(sizeof(FlkFrame) == 488);
+static_assert(offsetof(FlkFrame, fltr) == 0);
 static_assert(offsetof(FlkFrame, fstr) == 4);
 static_assert(offsetof(FlkFrame, fsta) == 8);
 static_assert(offsetof(FlkFrame, utrms) == 12);
+static_assert(offsetof(FlkFrame, itrms) == 16);
+static_assert(offsetof(FlkFrame, p) == 20);
+static_assert(offsetof(FlkFrame, pf) == 24);
+static_assert(offsetof(FlkFrame, freq) == 28);
+static_assert(offsetof(FlkFrame, huhd) == 32);
+static_assert(offsetof(FlkFrame, hihd) == 36);
+static_assert(offsetof(FlkFrame, s) == 40);
 static_assert(offsetof(FlkFrame, q) == 44);
 static_assert(offsetof(FlkFrame, flst) == 48);
 static_assert(offsetof(FlkFrame, fllt) == 52);
@@ -169,6 +181,9 @@ constexpr int32_t HIST_OVER100 = 0x002;
 constexpr int32_t HIST_FLUCT = 0x004;
 constexpr int32_t HIST_OVER150 = 0x400;      // live evaluation, re-evaluation of class C
 constexpr int32_t HIST_OVER150_AB = 0x800;   // re-evaluation of classes A and B
+// Bits the live current-harmonics lamp tests under the 2006 editions
+// (HIST_OVER100 alone otherwise).
+constexpr int32_t HIST_LAMP_2006 = HIST_OVER100 | HIST_OVER150;
 
 // HIGF current verdict bits
 constexpr int32_t HIGF_FAIL = 0x001;
@@ -183,6 +198,8 @@ constexpr int32_t HIGF_PWHD = 0x1000;        // EN61000-3-12
 constexpr int32_t HIGF_PHASE5 = 0x2000;
 constexpr int32_t HIGF_H5H7 = 0x4000;
 constexpr int32_t HIGF_H3 = 0x8000;
+// Bits the FHR_IALL lamp tests under the 2006 editions (HIGF_FAIL otherwise).
+constexpr int32_t HIGF_LAMP_2006 = HIGF_FAIL | HIGF_OVER150;
 
 // HUGF supply verdict bits
 constexpr int32_t HUGF_UALL = 0x01;
@@ -198,13 +215,19 @@ constexpr int32_t HENS_MAX = 0x2;
 constexpr int32_t HENS_MIN = 0x4;
 constexpr int32_t HENS_POW = 0x8;
 
-// FLRE flicker verdict bits (meaning: flicker checks)
-constexpr int32_t FLRE_1 = 0x01;
-constexpr int32_t FLRE_2 = 0x02;
-constexpr int32_t FLRE_4 = 0x04;
-constexpr int32_t FLRE_DMAX = 0x08;
-constexpr int32_t FLRE_10 = 0x10;
-constexpr int32_t FLRE_20 = 0x20;
+// FLRE flicker verdict bits, set by the analyser (a set bit = check failed)
+constexpr int32_t FLRE_FAIL = 0x01;   // shown by its own lamp/indicator
+constexpr int32_t FLRE_PST = 0x02;    // some Pst not below 1.0
+constexpr int32_t FLRE_PLT = 0x04;    // Plt not below 0.65
+constexpr int32_t FLRE_DMAX = 0x08;   // dmax above dmax_limit
+constexpr int32_t FLRE_DT = 0x10;     // d(t) above dt_limit longer than dt_time
+constexpr int32_t FLRE_DC = 0x20;     // dc above dc_limit
+// Older names of the same bits
+constexpr int32_t FLRE_1 = FLRE_FAIL;
+constexpr int32_t FLRE_2 = FLRE_PST;
+constexpr int32_t FLRE_4 = FLRE_PLT;
+constexpr int32_t FLRE_10 = FLRE_DT;
+constexpr int32_t FLRE_20 = FLRE_DC;
 
 // Frame and result records of the three phases.
 extern HarmFrame buf[3];

@@ -11,7 +11,7 @@ namespace fmtnote {
 
 namespace {
 
-int g_num_fmtd_bytes = 0;
+thread_local int g_num_fmtd_bytes = 0;   // per thread: follows that thread's last call
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -30,7 +30,57 @@ struct Spec {
     bool consume = false; // x
     bool discard = false; // d
     bool offset = false;  // i*
+    bool zero = false;    // C style "%05i": zero padding
+    bool upper = false;   // %X
 };
+
+bool ParseMods(const char* fmt, size_t& pos, Spec& sp);
+
+// C-style forms inside a specifier, as the C library writes them: flag '0',
+// width, '.precision' and the length letters h, l, ll, e.g. "%6.3f", "%02X",
+// "%li", "%hd", "%lf". Parses what follows the '%' at fmt[pos] up to the
+// conversion letter; returns false when there is none of it.
+bool ParseCStyle(const char* fmt, size_t& pos, Spec& sp)
+{
+    size_t p = pos;
+    bool any = false;
+    if (fmt[p] == '0') { sp.zero = true; ++p; any = true; }
+    if (IsDigit(fmt[p])) {
+        int w = 0;
+        while (IsDigit(fmt[p]) && w < 10000) w = w * 10 + (fmt[p++] - '0');
+        sp.width = w;
+        any = true;
+    }
+    if (fmt[p] == '.' && IsDigit(fmt[p + 1])) {
+        ++p;
+        int pr = 0;
+        while (IsDigit(fmt[p]) && pr < 10000) pr = pr * 10 + (fmt[p++] - '0');
+        sp.prec = pr;
+        any = true;
+    }
+    while (fmt[p] == 'l' || fmt[p] == 'h') { ++p; any = true; }
+    if (any) pos = p;
+    return any;
+}
+
+// Reads the conversion at fmt[pos] (just after '%'): C-style parts, the
+// letter, then "[modifiers]". False for an unknown conversion.
+bool ParseConversion(const char* fmt, size_t& pos, Spec& sp, bool formatting)
+{
+    bool cstyle = ParseCStyle(fmt, pos, sp);
+    char n = fmt[pos];
+    switch (n) {
+    case 's': if (cstyle) return false; sp.conv = 's'; break;
+    case 'i': case 'd': sp.conv = 'i'; if (sp.prec >= 0 && cstyle) sp.prec = -1; break;
+    case 'f': sp.conv = 'f'; break;
+    case 'x': sp.conv = 'x'; break;
+    case 'X': sp.conv = 'x'; sp.upper = true; break;
+    case 'c': if (!formatting) return false; sp.conv = 'c'; break;
+    default: return false;
+    }
+    ++pos;
+    return ParseMods(fmt, pos, sp);
+}
 
 // Parses "[...]" after a specifier at fmt[pos]; pos moves past it. False on a
 // malformed modifier list.
@@ -75,7 +125,7 @@ bool ParseMods(const char* fmt, size_t& pos, Spec& sp)
 
 // Splits "%s[mods]<rest" (or '>'): fills the target/source spec and returns
 // the position of the other side. Without a leading "%s...<" the whole string
-// is the other side and the spec is a plain "%s".
+// is the other side and the specifier is a plain "%s".
 bool SplitDirection(const char* fmt, char mark, Spec& side, size_t& rest)
 {
     side = Spec{};
@@ -109,7 +159,7 @@ void FormatInt(std::string& out, long long v, const Spec& sp)
     bool neg = v < 0;
     unsigned long long mag = neg ? 0ull - (unsigned long long)v : (unsigned long long)v;
     auto r = std::to_chars(tmp, tmp + sizeof tmp, mag);
-    AppendPadded(out, tmp, size_t(r.ptr - tmp), neg, sp.width, sp.prec == 0);
+    AppendPadded(out, tmp, size_t(r.ptr - tmp), neg, sp.width, sp.prec == 0 || sp.zero);
 }
 
 void FormatHex(std::string& out, long long v, const Spec& sp)
@@ -118,7 +168,10 @@ void FormatHex(std::string& out, long long v, const Spec& sp)
     unsigned long long u = (v >= INT32_MIN && v <= (long long)UINT32_MAX)
         ? (unsigned long long)uint32_t(v) : (unsigned long long)v;
     auto r = std::to_chars(tmp, tmp + sizeof tmp, u, 16);
-    AppendPadded(out, tmp, size_t(r.ptr - tmp), false, sp.width, sp.prec == 0);
+    if (sp.upper)
+        for (char* c = tmp; c < r.ptr; ++c)
+            if (*c >= 'a' && *c <= 'f') *c = char(*c - 'a' + 'A');
+    AppendPadded(out, tmp, size_t(r.ptr - tmp), false, sp.width, sp.prec == 0 || sp.zero);
 }
 
 void FormatReal(std::string& out, double v, const Spec& sp)
@@ -136,7 +189,7 @@ void FormatReal(std::string& out, double v, const Spec& sp)
         if (r.ec != std::errc()) { std::memcpy(tmp, "NaN", 3); len = 3; neg = false; }
         else len = size_t(r.ptr - tmp);
     }
-    AppendPadded(out, tmp, len, neg, sp.width, false);
+    AppendPadded(out, tmp, len, neg, sp.width, sp.zero && std::isfinite(v));
 }
 
 // Formats the source side into out; returns the number of sources used, or
@@ -150,11 +203,12 @@ int FormatSources(const char* fmt, const std::vector<Arg>& args, size_t argi, st
         if (c != '%') { out += c; ++pos; continue; }
         char n = fmt[pos + 1];
         if (n == '%' || n == '<' || n == '>') { out += n; pos += 2; continue; }
+        // A percent sign before the end, a blank or a control character
+        // (labels such as "Iharm,%") is itself.
+        if (n == '\0' || n == ' ' || (unsigned char)n < 32) { out += '%'; ++pos; continue; }
         Spec sp;
-        if (n == 's' || n == 'i' || n == 'd' || n == 'f' || n == 'x') sp.conv = (n == 'd') ? 'i' : n;
-        else return -1;
-        pos += 2;
-        if (!ParseMods(fmt, pos, sp)) return -1;
+        ++pos;
+        if (!ParseConversion(fmt, pos, sp, true)) return -1;
         if (argi >= args.size()) return -1;
         const Arg& a = args[argi++];
         switch (sp.conv) {
@@ -170,6 +224,10 @@ int FormatSources(const char* fmt, const std::vector<Arg>& args, size_t argi, st
             }
             break;
         }
+        case 'c':
+            if (a.kind != Arg::Int) return -1;
+            out += char(a.i);
+            break;
         case 'i':
         case 'x': {
             long long v;
@@ -212,24 +270,30 @@ int Format(const char* format, const std::vector<Arg>& args, const std::string* 
 
 // ---- scanning ----
 
-// A source of characters: a counted text, optionally refilled (files).
+// A source of characters: a counted text (not copied), or a buffer that is
+// refilled from a file.
 struct Source {
-    std::string data;
+    const char* text = nullptr;
+    size_t size = 0;
     size_t pos = 0;
+    std::string owned;                          // file contents read so far
     std::function<bool(std::string&)> refill;   // appends more, false at end
 
+    void SetText(const char* t, size_t n) { text = t; size = n; }
     bool Ensure(size_t ahead)
     {
-        while (pos + ahead >= data.size()) {
-            if (!refill || !refill(data)) return pos + ahead < data.size();
+        while (pos + ahead >= size) {
+            if (!refill || !refill(owned)) return pos + ahead < size;
+            text = owned.data();
+            size = owned.size();
         }
         return true;
     }
     bool AtEnd() { return !Ensure(0); }
-    char Peek() { return Ensure(0) ? data[pos] : '\0'; }
-    char PeekAt(size_t k) { return Ensure(k) ? data[pos + k] : '\0'; }
+    char Peek() { return Ensure(0) ? text[pos] : '\0'; }
+    char PeekAt(size_t k) { return Ensure(k) ? text[pos + k] : '\0'; }
     void Skip() { ++pos; }
-    void SkipSpace() { while (!AtEnd() && IsSpace(data[pos])) ++pos; }
+    void SkipSpace() { while (!AtEnd() && IsSpace(text[pos])) ++pos; }
 };
 
 bool StoreInt(const Arg& a, long long v)
@@ -397,12 +461,9 @@ int ScanTargets(Source& src, const char* fmt, const std::vector<Arg>& args, size
             c = fmt[pos + 1];
             ++pos;
         } else if (c == '%') {
-            char n = fmt[pos + 1];
             Spec sp;
-            if (n == 's' || n == 'i' || n == 'd' || n == 'f' || n == 'x') sp.conv = (n == 'd') ? 'i' : n;
-            else return -1;
-            pos += 2;
-            if (!ParseMods(fmt, pos, sp)) return -1;
+            ++pos;
+            if (!ParseConversion(fmt, pos, sp, false)) return -1;
             const Arg* target = nullptr;
             if (!sp.discard) {
                 if (argi >= args.size()) return -1;
@@ -495,7 +556,7 @@ int FmtFileV(int fileHandle, const char* format, const std::vector<Arg>& args)
     bool append;
     int r = Format(format, args, nullptr, out, &append);
     g_num_fmtd_bytes = 0;
-    if (out.empty()) return r;
+    if (r < 0 || out.empty()) return r;   // a malformed format writes nothing
     if (WriteFile(fileHandle, out.data(), (long long)out.size()) != (long long)out.size()) return -1;
     g_num_fmtd_bytes = int(out.size());
     return r;
@@ -510,7 +571,7 @@ int ScanNV(const char* source, size_t length, const char* format, const std::vec
     if (!source) source = "";
     if (offset < 0 || (unsigned long long)offset > length) return 0;
     Source src;
-    src.data.assign(source + offset, length - size_t(offset));
+    src.SetText(source + offset, length - size_t(offset));
     return ScanTargets(src, targets, args, argi);
 }
 

@@ -3,9 +3,16 @@
 // "source>targets" (scanning), e.g. "%s<%f[p2]" or "%s>%i,%s[t10]".
 // Numbers are always written and read in the C locale.
 //
+// Without a leading "%s<" ("%s>") the whole string is the source (target)
+// side and a plain "%s" target (source) is implied. The target may be one of
+// the sources. See docs/foundation.md for the supported items.
+//
 // Arguments are type-checked: formatting sources are integers, reals or
 // strings; scanning targets are int*, double*, float* or char arrays (their
 // size is taken from the array, so a scan never writes past a target).
+// Fmt/FmtFile return the number of sources formatted and Scan/ScanFile the
+// number of targets filled; -1 means a malformed format, a missing argument
+// or one of the wrong kind (and, for FmtFile, a failed write).
 #pragma once
 
 #include <cstddef>

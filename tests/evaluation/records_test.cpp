@@ -63,3 +63,60 @@ TEST(Records, ResetMarksUserLimitsAsNoLimit)
     reset_records();
     for (float l : limits) EXPECT_EQ(FloatBits(l), NO_LIMIT_BITS);
 }
+
+TEST(Records, ResultRecordFieldsLandAtTheirOffsets)
+{
+    HarmResult r{};
+    r.fltr = 150;
+    r.hiav[0] = 0.25f;
+    r.humx[40] = 2.0f;
+    r.hfmx[1] = 0.125f;
+    r.hilt[0] = 0x100; r.hilt[1] = 0x8;
+    r.hult[1] = 3; r.hifl[0] = 5;
+    r.higf = HIGF_FAIL | HIGF_OVER150;
+    r.hugf = HUGF_FREQ; r.hens = HENS_POW; r.eval = 12; r.edit = 3;
+    r.hpm = 100.0f; r.hpfm = 0.9f; r.hifm = 0.5f;
+    unsigned char b[sizeof r];
+    RecordToBytes(r, b);
+    auto i32 = [&](size_t off) { int32_t v; std::memcpy(&v, b + off, 4); return v; };
+    auto f32 = [&](size_t off) { float v; std::memcpy(&v, b + off, 4); return v; };
+    EXPECT_EQ(i32(0), 150);
+    EXPECT_EQ(f32(4), 0.25f);
+    EXPECT_EQ(f32(168 + 160), 2.0f);
+    EXPECT_EQ(f32(336), 0.125f);
+    EXPECT_EQ(i32(496), 0x100);
+    EXPECT_EQ(i32(500), 0x8);
+    EXPECT_EQ(i32(508), 3);
+    EXPECT_EQ(i32(512), 5);
+    EXPECT_EQ(i32(520), 0x401);
+    EXPECT_EQ(i32(520), HIGF_LAMP_2006);
+    EXPECT_EQ(i32(524), 0x08);
+    EXPECT_EQ(i32(528), 0x8);
+    EXPECT_EQ(i32(532), 12);
+    EXPECT_EQ(i32(536), 3);
+    EXPECT_EQ(f32(540), 100.0f);
+    EXPECT_EQ(f32(544), 0.9f);
+    EXPECT_EQ(f32(548), 0.5f);
+
+    HarmResult back;
+    RecordFromBytes(back, b);
+    EXPECT_EQ(std::memcmp(&back, &r, sizeof r), 0);
+}
+
+TEST(NoLimitMark, StoredFieldsAndIntegerPatterns)
+{
+    HarmFrame f{};
+    f.limit[7] = NoLimit();
+    unsigned char b[sizeof f];
+    RecordToBytes(f, b);
+    int32_t word;
+    std::memcpy(&word, b + 168 + 7 * 4, 4);
+    EXPECT_EQ(word, 0x7FFFFFFF);
+    EXPECT_EQ(IsNaN(word), 1);                  // a signed word works as well
+    EXPECT_EQ(IsNaN(int32_t(0x7F800000)), 0);
+    EXPECT_EQ(IsNaN(double(NoLimit())), 1);
+    EXPECT_EQ(IsNaN(1.0), 0);
+    EXPECT_EQ(FLRE_DMAX, 0x08);
+    EXPECT_EQ(FLRE_PST | FLRE_PLT | FLRE_DT | FLRE_DC, 0x36);
+    EXPECT_EQ(HIST_LAMP_2006, 0x402);
+}

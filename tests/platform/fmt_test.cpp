@@ -130,6 +130,33 @@ TEST_P(Notation, EscapesAndPercentSigns)
     EXPECT_STREQ(b, "1.000000\t2.000000\t");
 }
 
+TEST_P(Notation, CLibraryFormsOfMessagesAndReplies)
+{
+    char b[160];
+    Fmt(b, "Wrong PAM-A software!\nRequired Version %6.3f, is Version %s\nPlease contact the manufacturer",
+        1.0, "0.98");
+    EXPECT_STREQ(b, "Wrong PAM-A software!\nRequired Version  1.000, is Version 0.98\nPlease contact the manufacturer");
+    Fmt(b, "The given baudrate %li is not valid", 1234567L);
+    EXPECT_STREQ(b, "The given baudrate 1234567 is not valid");
+    Fmt(b, "%02X%02X", 13, 10);
+    EXPECT_STREQ(b, "0D0A");
+    Fmt(b, "%i%c%i %i %s", 8, 'N', 1, 9600, "ASRL1");
+    EXPECT_STREQ(b, "8N1 9600 ASRL1");
+    // A percent sign at the end or before a blank or an escape is itself.
+    Fmt(b, "Iharm,%");
+    EXPECT_STREQ(b, "Iharm,%");
+    Fmt(b, "n\033p25cIaver\033p75cImax/Ilim%\033p100cFrame");
+    EXPECT_STREQ(b, "n\033p25cIaver\033p75cImax/Ilim%\033p100cFrame");
+    EXPECT_LT(Fmt(b, "%-8s", "x"), 0);            // printf string widths are not part of it
+
+    int code = 0;
+    double v = 0;
+    EXPECT_EQ(Scan("+32\n", "%hd", &code), 1);    // *ESR? answer
+    EXPECT_EQ(code, 32);
+    EXPECT_EQ(Scan("2.30E+02\n", "%lf", &v), 1);  // single-value query
+    EXPECT_DOUBLE_EQ(v, 230.0);
+}
+
 TEST_P(Notation, AppendAndSelfReference)
 {
     char b[64] = "P?";
@@ -329,6 +356,7 @@ TEST_P(NotationFiles, FmtFileAndScanFileShareTheNotation)
     EXPECT_EQ(FmtFile(h, "%s<%s,%f[p3],%i\n", "clamp", 0.1, 100), 3);
     EXPECT_EQ(NumFmtdBytes(), 16);
     EXPECT_EQ(FmtFile(h, "%s,%f[p3],%i\n", "shunt", 2.5, -1), 3);
+    EXPECT_LT(FmtFile(h, "%s<%s,%q\n", "junk", 1), 0);     // nothing written
     EXPECT_EQ(CloseFile(h), 0);
 
     h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);

@@ -1,0 +1,90 @@
+#include "app/cli.h"
+
+#include "app/config.h"
+#include "app/config_show.h"
+#include "platform/lowfile.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+void Help(const CliCommand* table, int count, std::FILE* out)
+{
+    std::fprintf(out, "usage: orivan-cli COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (int i = 0; i < count; ++i) {
+        std::string head = std::string(table[i].name) + (*table[i].args ? " " : "") + table[i].args;
+        std::fprintf(out, "  %-34s %s\n", head.c_str(), table[i].help);
+    }
+    std::fprintf(out, "  %-34s %s\n", "--help", "this text");
+}
+
+}  // namespace
+
+int RunCli(const CliCommand* table, int count, int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    if (argc < 1) {
+        Help(table, count, err);
+        return CLI_USAGE;
+    }
+    const char* name = argv[0];
+    if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h") || !std::strcmp(name, "help")) {
+        Help(table, count, out);
+        return CLI_OK;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(name, table[i].name) != 0) continue;
+        int n = argc - 1;
+        if (n < table[i].min_args || (table[i].max_args >= 0 && n > table[i].max_args)) {
+            std::fprintf(err, "usage: orivan-cli %s %s\n", table[i].name, table[i].args);
+            return CLI_USAGE;
+        }
+        return table[i].run(n, argv + 1, out);
+    }
+    std::fprintf(err, "orivan-cli: unknown command \"%s\" (see orivan-cli --help)\n", name);
+    return CLI_USAGE;
+}
+
+int CliShowConfig(int argc, char** argv, std::FILE* out)
+{
+    (void)argc;
+    Para record{};
+    if (ReadConfigFile(argv[0], record) != CFG_OK) return CLI_FAILED;
+    std::fprintf(out, "Configuration file %s\n", argv[0]);
+    std::string text = ShowConfig(record);
+    std::fwrite(text.data(), 1, text.size(), out);
+    return CLI_OK;
+}
+
+int CliWriteSampleConfig(int argc, char** argv, std::FILE* out)
+{
+    (void)argc;
+    Para record;
+    MakeSampleConfig(record);
+    if (WriteConfigFile(argv[0], record) != CFG_OK) return CLI_FAILED;
+    std::fprintf(out, "Sample configuration written to %s (%zu bytes)\n", argv[0], PARA_SIZE);
+    return CLI_OK;
+}
+
+int CliDemo(int argc, char** argv, std::FILE* out)
+{
+    std::string path;
+    if (argc > 0) {
+        path = argv[0];
+    } else {
+        // Beside the build's bin/ directory: build/sample.cfg
+        std::string dir = ProjectDir();
+        path = (PathFile(dir) == "bin" ? PathDir(dir) : dir + "/") + "sample.cfg";
+    }
+    std::fprintf(out, "ORIVAN demo: a sample set-up saved as a configuration file and read back.\n\n");
+    char* args[] = {path.data()};
+    int r = CliWriteSampleConfig(1, args, out);
+    if (r != CLI_OK) return r;
+    std::fputc('\n', out);
+    r = CliShowConfig(1, args, out);
+    if (r != CLI_OK) return r;
+    std::string def = DefaultConfigPath();
+    std::fprintf(out, "\nThe program reads its last set-up from %s at start-up (%s).\n", def.c_str(),
+                 FileExists(def.c_str(), nullptr) ? "present" : "not present; it is never created");
+    return CLI_OK;
+}
