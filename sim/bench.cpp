@@ -12,6 +12,7 @@ namespace {
 std::map<std::string, std::shared_ptr<Analyser>> devices;
 DeviceFactory factory;
 std::vector<std::string> opened;
+std::map<std::string, bool> attached;  // placed by Attach: kept whatever the settings say
 
 std::shared_ptr<Analyser> default_device(const visa::Resource& r)
 {
@@ -116,7 +117,10 @@ ViStatus open_sim(const visa::Resource& r, std::unique_ptr<visa::RawBackend>* ou
     opened.push_back(r.given);
     if (r.kind != visa::Resource::Gpib && r.kind != visa::Resource::Asrl) return VI_ERROR_RSRC_NFOUND;
     auto& dev = devices[key_of(r)];
-    if (!dev) dev = factory ? factory(r) : default_device(r);
+    // The bench follows the settings: a changed analyser type brings the
+    // other kind of analyser to the addresses the tests did not equip.
+    bool stale = dev && !factory && !attached[key_of(r)] && dev->kind() != KindForSetting(para.analyser);
+    if (!dev || stale) dev = factory ? factory(r) : default_device(r);
     if (!dev) return VI_ERROR_RSRC_NFOUND;
     *out = std::make_unique<SimBackend>(dev, r.kind == visa::Resource::Gpib);
     return VI_SUCCESS;
@@ -158,6 +162,7 @@ void Attach(const std::string& resource, std::shared_ptr<Analyser> a)
     visa::Resource r;
     if (!visa::ParseResource(resource.c_str(), &r)) return;
     if (a) a->set_end_marks(r.kind == visa::Resource::Gpib);
+    attached[key_of(r)] = a != nullptr;
     devices[key_of(r)] = std::move(a);
 }
 
@@ -167,6 +172,7 @@ void reset_bench()
 {
     devices.clear();
     opened.clear();
+    attached.clear();
     factory = nullptr;
     visa::SetSimulate(false);
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/para.h"
 #include "platform/clock.h"
 #include "platform/gpib/linux_gpib.h"
 #include "platform/visa/backend.h"
@@ -364,6 +365,30 @@ TEST_F(SerialLine, PortIsUsedByOneSessionAtATime)
     EXPECT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_SUCCESS);
     visa::SetPortMapping(7, "/dev/null");
     EXPECT_EQ(viOpen(rm, "ASRL7::INSTR", 0, 0, &other), VI_ERROR_RSRC_NFOUND);  // not a terminal
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Bench, AnalysersFollowTheSettings)
+{
+    visa::reset_visa();
+    sim::reset_bench();
+    sim::EnableSimulation(true);
+    reset_para_state();
+    para.analyser = 2;
+    ViSession rm = 0, vi = 0;
+    ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
+    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamB);
+    para.analyser = 1;
+    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamC);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->identity.serial.rfind("SIM", 0), 0u);
+    sim::reset_bench();
+    visa::reset_visa();
+    reset_para_state();
 }
 
 }  // namespace
