@@ -1,6 +1,7 @@
 // The bench of simulated analysers and its VISA back-end.
 #include "sim/bench.h"
 
+#include <cstring>
 #include <map>
 
 #include "app/para.h"
@@ -32,6 +33,11 @@ public:
 
     ViStatus write(const uint8_t* data, size_t n, bool end, size_t* written) override
     {
+        if (dev_->faults.disconnected) {
+            // A serial line takes the bytes into the void; on GPIB nobody listens.
+            *written = gpib_ ? 0 : n;
+            return gpib_ ? VI_ERROR_NLISTENERS : VI_SUCCESS;
+        }
         dev_->input(data, n, end && gpib_);
         *written = n;
         return VI_SUCCESS;
@@ -59,6 +65,7 @@ public:
 
     ViStatus clear() override
     {
+        if (gpib_ && dev_->faults.disconnected) return VI_ERROR_NLISTENERS;
         if (gpib_) dev_->device_clear();
         else dev_->output().clear();
         return VI_SUCCESS;
@@ -67,6 +74,7 @@ public:
     ViStatus read_stb(uint16_t* stb) override
     {
         if (!gpib_) { *stb = 0; return VI_ERROR_NSUP_OPER; }
+        if (dev_->faults.disconnected) { *stb = 0; return VI_ERROR_TMO; }
         *stb = dev_->status_byte();
         return VI_SUCCESS;
     }
@@ -74,7 +82,7 @@ public:
     ViStatus send_break(uint32_t ms) override
     {
         Delay(ms / 1000.0);
-        dev_->serial_break();
+        if (!dev_->faults.disconnected) dev_->serial_break();
         return VI_SUCCESS;
     }
 
@@ -143,6 +151,26 @@ void EnableSimulation(bool on)
 {
     InstallVisaSimulator();
     visa::SetSimulate(on);
+}
+
+bool ParseSimulateOption(int* argc, char** argv, std::string* eut)
+{
+    bool found = false;
+    int out = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp(argv[i], "--simulate") == 0) {
+            found = true;
+            if (eut) eut->clear();
+        } else if (std::strncmp(argv[i], "--simulate=", 11) == 0) {
+            found = true;
+            if (eut) *eut = argv[i] + 11;
+        } else {
+            argv[out++] = argv[i];
+        }
+    }
+    *argc = out;
+    argv[out] = nullptr;
+    return found;
 }
 
 void SetDeviceFactory(DeviceFactory f) { factory = std::move(f); }
