@@ -112,8 +112,13 @@ TEST_F(Wire, DriverOverPseudoTerminal)
     EXPECT_EQ(PAMX_close(vi, 1), VI_SUCCESS);
     // The port is free again for the next open.
     ASSERT_EQ(PAMX_Check(0, 1, 4, 115200, 1, 1, &vi, 0), VI_SUCCESS);
+    // A further session on the port (PAM-B: one session per channel) shares it.
     ViSession second = 0;
-    EXPECT_EQ(PAMX_Check(0, 1, 4, 115200, 0, 1, &second, 0), VI_ERROR_RSRC_BUSY);
+    ASSERT_EQ(PAMX_Check(0, 1, 4, 115200, 0, 1, &second, 0), VI_SUCCESS);
+    char model[256];
+    EXPECT_GE(PAMX_InstrumentQuery(second, model), 0);
+    EXPECT_STREQ(model, "PAM-A");
+    PAMX_close(second, 1);
     PAMX_close(vi, 1);
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -357,12 +358,28 @@ TEST_F(SerialLine, FlushDiscardsReceivedInput)
     EXPECT_EQ(n, 0u);
 }
 
-TEST_F(SerialLine, PortIsUsedByOneSessionAtATime)
+TEST_F(SerialLine, SessionsShareThePortOtherProgramsAreKeptOff)
 {
     ViSession other = 0;
-    EXPECT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_ERROR_RSRC_BUSY);
+    ASSERT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_SUCCESS);
+    viSetAttribute(other, VI_ATTR_TMO_VALUE, 300);
+    peer_says("one\ntwo\n");
+    unsigned char buf[16];
+    ViUInt32 n = 0;
+    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "one\n");
+    EXPECT_EQ(viRead(other, buf, sizeof buf, &n), VI_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "two\n");
+
+    int outside = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(outside, 0);
+    EXPECT_NE(flock(outside, LOCK_EX | LOCK_NB), 0);
     viClose(vi);
-    EXPECT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_SUCCESS);
+    EXPECT_NE(flock(outside, LOCK_EX | LOCK_NB), 0);  // still held by the other session
+    viClose(other);
+    EXPECT_EQ(flock(outside, LOCK_EX | LOCK_NB), 0);
+    close(outside);
+
     visa::SetPortMapping(7, "/dev/null");
     EXPECT_EQ(viOpen(rm, "ASRL7::INSTR", 0, 0, &other), VI_ERROR_RSRC_NFOUND);  // not a terminal
 }
