@@ -334,6 +334,9 @@ void set_default_para()
     for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) DeleteGraphPlot(measure, g, -1, 1);
     DefaultPanel(measure);
     DefaultPanel(setting);
+    // controls that the reset cleared: their dependants follow
+    Callback(setting, SETTING_LIMITS_ON, EVENT_COMMIT);
+    for (int p = 0; p < 3; ++p) SetCtrlAttribute(setting, SETTING_CLAMP_ID[p], ATTR_DIMMED, 1);
     SetCtrlAttribute(setting, SETTING_MODE, ATTR_DIMMED, 0);
 }
 

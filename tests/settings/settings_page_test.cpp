@@ -396,7 +396,10 @@ TEST_F(SettingsTest, NewSetUpResetsThePage)
     Start();
     Choose(SETTING_ANALYSER, 1);
     Choose(SETTING_MODE, 1);
+    ASSERT_TRUE(Click(setting, SETTING_LIMITS_ON));
     ASSERT_TRUE(Commit(setting, SETTING_NEW));
+    EXPECT_EQ(LIM_ON, 0);   // the cleared switch no longer dims the edition
+    EXPECT_FALSE(Dimmed(SETTING_VERSION));
     EXPECT_EQ(workmode, 2);
     int a = -1, kind = -1, active = 0;
     GetCtrlVal(setting, SETTING_ANALYSER, &a);
