@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -227,6 +228,17 @@ TEST_F(Gui, WidgetsFollowTheModelAndUserInputReachesIt)
     EXPECT_TRUE(ControlWidget(setting, SETTING_RSCE)->isHidden());
     SetCtrlAttribute(setting, SETTING_RSCE, ATTR_VISIBLE, 1);
     EXPECT_FALSE(ControlWidget(setting, SETTING_RSCE)->isHidden());
+    // a hidden field takes its label with it
+    SetCtrlAttribute(measure, MEASURE_PWHD1, ATTR_VISIBLE, 0);
+    Settle();
+    QLabel* pwhdLabel = nullptr;
+    for (QLabel* l : PanelWidget(measure)->findChildren<QLabel*>())
+        if (l->buddy() == ControlWidget(measure, MEASURE_PWHD1)) pwhdLabel = l;
+    ASSERT_NE(pwhdLabel, nullptr);
+    EXPECT_TRUE(pwhdLabel->isHidden());
+    SetCtrlAttribute(measure, MEASURE_PWHD1, ATTR_VISIBLE, 1);
+    Settle();
+    EXPECT_FALSE(pwhdLabel->isHidden());
     ClearListCtrl(setting, SETTING_IRANGE1);
     InsertListItem(setting, SETTING_IRANGE1, -1, "600 mA", 0.6);
     InsertListItem(setting, SETTING_IRANGE1, -1, "1,2 A", 1.2);
