@@ -62,7 +62,7 @@ public:
         for (int k = 0; k < n; ++k) {
             const double t1 = t0 + k * dt, u1 = us[k];
             if (!started_) {
-                stage_ = requested(t1);
+                stage_ = initial(t1);
                 stage_t_ = t1;
                 const Branch b = branch(stage_, 0, t1);
                 i_ = b.closed ? u1 / (b.r + z.r) : 0;
@@ -79,6 +79,9 @@ public:
 protected:
     // Stage the schedule (or the thermostat) asks for at time t.
     virtual int requested(double t) = 0;
+    // Stage at switch-on (time t), taken without a transition: a resistive
+    // one, whose current follows the voltage at once.
+    virtual int initial(double t) { return requested(t); }
     // Branch of `stage`, `since` seconds after the stage began, at time t.
     virtual Branch branch(int stage, double since, double t) const = 0;
     // Sees the current of every sample (the hob's thermal model).
@@ -211,6 +214,7 @@ public:
     explicit Motor(const Setup& s) : SwitchedLoad(s.zc), s_(s), i_run_(s.power / (kRated * s.pf)) {}
 
 protected:
+    int initial(double) override { return 0; }  // a start at 0 s goes through the switch
     int requested(double t) override
     {
         if (t < s_.start) return 0;
