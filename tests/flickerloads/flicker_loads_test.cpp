@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <numbers>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,7 @@
 #include "sim/dsp/fluctuation.h"
 #include "sim/eut/circuit.h"
 #include "sim/eut/eut.h"
+#include "sim/eut/params.h"
 #include "sim/eut/terminal_voltage.h"
 
 using namespace simphys;
@@ -98,46 +100,38 @@ dsp::FlickermeterConfig MeterConfig(double period_s, double rate = 4800)
     return mc;
 }
 
-// Pst of the first period and the largest Pinst of a load's terminal voltage.
+// Pst of the first period and the largest Pinst, of a load's terminal
+// voltage behind the loop or of a supply-side fluctuation ("rect:...").
 struct Flicker {
     double pst = -1, pinst_max = 0;
 };
-Flicker MeterOnLoad(const std::string& eut, dsp::FlickermeterConfig mc, double seconds)
+Flicker Meter(const std::function<void(double*, size_t)>& source, const dsp::FlickermeterConfig& mc, double seconds)
 {
     dsp::Flickermeter m(mc);
+    std::vector<double> block(size_t(mc.sample_rate / 10));
+    for (long k = 0, n = std::lround(seconds * 10); k < n; ++k) {
+        source(block.data(), block.size());
+        m.feed(block);
+    }
+    return {m.periods().empty() ? -1 : m.periods()[0].stats.pst, m.pinst_max()};
+}
+Flicker MeterOnLoad(const std::string& eut, const dsp::FlickermeterConfig& mc, double seconds)
+{
     TerminalSampler ts(Supply{}, Model(eut), 1, mc.sample_rate);
     ts.set_impedance(RefImpedance::Loop);
-    std::vector<double> block(size_t(mc.sample_rate / 10));
-    for (long k = 0, n = std::lround(seconds * 10); k < n; ++k) {
-        ts.next(block.data(), block.size());
-        m.feed(block);
-    }
-    return {m.periods().empty() ? -1 : m.periods()[0].stats.pst, m.pinst_max()};
+    return Meter([&](double* u, size_t n) { ts.next(u, n); }, mc, seconds);
 }
-
-Flicker MeterOnSupply(const dsp::Fluctuation& f, dsp::FlickermeterConfig mc, double seconds)
+Flicker MeterOnSupply(const std::string& fluctuation, const dsp::FlickermeterConfig& mc, double seconds)
 {
-    dsp::Flickermeter m(mc);
     dsp::SupplyConfig sc;
     sc.sample_rate = mc.sample_rate;
-    sc.fluctuation = f;
+    std::string error;
+    EXPECT_TRUE(dsp::Fluctuation::Parse(fluctuation, &sc.fluctuation, &error)) << error;
     dsp::SupplyGenerator g(sc);
-    std::vector<double> block(size_t(mc.sample_rate / 10));
-    for (long k = 0, n = std::lround(seconds * 10); k < n; ++k) {
-        g.generate(block.data(), block.size());
-        m.feed(block);
-    }
-    return {m.periods().empty() ? -1 : m.periods()[0].stats.pst, m.pinst_max()};
+    return Meter([&](double* u, size_t n) { g.generate(u, n); }, mc, seconds);
 }
 
-dsp::Fluctuation Fluct(dsp::Fluctuation::Kind kind, double rate, double du)
-{
-    dsp::Fluctuation f;
-    f.kind = kind;
-    (kind == dsp::Fluctuation::Rect ? f.cpm : f.hz) = rate;
-    f.du_pct = du;
-    return f;
-}
+std::string Num(double v) { return FormatNumber(v, 10); }
 
 }  // namespace
 
@@ -256,13 +250,13 @@ TEST(FlickerLoads, SwitchingAt110PerMinuteGivesThePstOfTheSupplySideFluctuation)
     EXPECT_NEAR(power, 0.00722 * kU * kU / 0.4, 0.02 * power);
     const dsp::FlickermeterConfig mc = MeterConfig(60);
     const double seconds = mc.settle_s + mc.period_s + 0.2;
-    const Flicker load = MeterOnLoad("switch:power=" + std::to_string(power) + ",cpm=110", mc, seconds);
-    const Flicker supply = MeterOnSupply(Fluct(dsp::Fluctuation::Rect, 110, 0.722), mc, seconds);
+    const Flicker load = MeterOnLoad("switch:power=" + Num(power) + ",cpm=110", mc, seconds);
+    const Flicker supply = MeterOnSupply("rect:cpm=110,du=0.722", mc, seconds);
     EXPECT_NEAR(load.pst, 1.0, 0.05);
     EXPECT_NEAR(load.pst, supply.pst, 0.03 * supply.pst);
 
     // Twice the power: twice the drop, twice the Pst.
-    const Flicker twice = MeterOnLoad("switch:power=" + std::to_string(2 * power) + ",cpm=110", mc, seconds);
+    const Flicker twice = MeterOnLoad("switch:power=" + Num(2 * power) + ",cpm=110", mc, seconds);
     EXPECT_NEAR(twice.pst / load.pst, ExactDrop(kU * kU / (2 * power)) / 0.00722, 0.04);
 }
 
@@ -279,10 +273,10 @@ TEST(FlickerLoads, RectangularChangesAtOtherRatesAndSampleRates)
         const double power = kU * kU / ResistanceFor(pt.du / 100);
         const dsp::FlickermeterConfig mc = MeterConfig(pt.period, pt.rate);
         const double seconds = mc.settle_s + mc.period_s + 0.2;
-        const std::string text = "switch:power=" + std::to_string(power) + ",cpm=" + std::to_string(pt.cpm) +
-                                 ",zc=" + std::to_string(pt.zc);
+        const std::string text = "switch:power=" + Num(power) + ",cpm=" + Num(pt.cpm) +
+                                 ",zc=" + Num(pt.zc);
         const Flicker load = MeterOnLoad(text, mc, seconds);
-        const Flicker supply = MeterOnSupply(Fluct(dsp::Fluctuation::Rect, pt.cpm, pt.du), mc, seconds);
+        const Flicker supply = MeterOnSupply("rect:cpm=" + Num(pt.cpm) + ",du=" + Num(pt.du), mc, seconds);
         EXPECT_NEAR(load.pst, supply.pst, 0.04 * supply.pst) << text;
     }
 }
@@ -300,8 +294,8 @@ TEST(FlickerLoads, SinusoidalLoadGivesThePinstOfTheSupplySideFluctuation)
     }
     dsp::FlickermeterConfig mc = MeterConfig(600);
     mc.settle_s = 15;
-    const Flicker load = MeterOnLoad("sineload:power=2000,hz=8.8,swing=" + std::to_string(lo), mc, 35);
-    const Flicker supply = MeterOnSupply(Fluct(dsp::Fluctuation::Sine, 8.8, 0.25), mc, 35);
+    const Flicker load = MeterOnLoad("sineload:power=2000,hz=8.8,swing=" + Num(lo), mc, 35);
+    const Flicker supply = MeterOnSupply("sine:hz=8.8,du=0.25", mc, 35);
     EXPECT_NEAR(load.pinst_max, 1.0, 0.08);
     EXPECT_NEAR(load.pinst_max, supply.pinst_max, 0.03 * supply.pinst_max);
 }
