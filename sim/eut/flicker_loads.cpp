@@ -354,7 +354,7 @@ const std::vector<LoadInfo>& Catalogue()
           {"spf", 0.4, 0.05, 1, "power factor while starting"},
           {"hold", 0.15, 0, 60, "time at the full starting current, s"},
           {"tau", 0.1, 0.001, 60, "decay time constant to the running current, s"},
-          {"start", 1, 0, 1e6, "switch-on time, s"},
+          {"start", 2, 0, 1e6, "switch-on time, s (the voltage-change meter needs a steady second before)"},
           {"period", 0, 0, 1e6, "restart period, s (0: starts once)"},
           {"run", 0, 0, 1e6, "running time per start with a period, s (0: half the period)"},
           {"zc", 1, 0, 1, "1: closes at the current zero (no offset), 0: at the scheduled instant"}},
