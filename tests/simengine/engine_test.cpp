@@ -163,6 +163,53 @@ TEST_F(Device, CyclesCountLoseUnreadAnswersAndWrap)
     EXPECT_LT(numbers(ask(*a, "COUNT?"))[0], 65536);
 }
 
+TEST_F(Device, AsFastAsReadAnswersEveryCycleWithoutLoss)
+{
+    auto a = analyser(plant("smps:power=250"), sim::Kind::PamA, 0);
+    ask(*a, "HTIM 20;ACTN;COUNT?;FLTR?");
+    a->input("START;CONT ON\n");
+    double t0 = Timer();
+    std::vector<double> first = numbers(drain(*a));
+    ASSERT_EQ(first.size(), 2u);
+    double count = first[0];
+    int frames = 1;
+    for (;;) {
+        std::vector<double> v = numbers(drain(*a));
+        ASSERT_EQ(v.size(), 2u);
+        EXPECT_EQ(v[0], std::fmod(count + 1, 65536));
+        count = v[0];
+        ++frames;
+        if (v[1] == 0) break;
+        ASSERT_LT(frames, 200);
+    }
+    EXPECT_EQ(frames, 100) << "20 s of 200 ms cycles";
+    EXPECT_EQ(engine->lost(), 0u);
+    EXPECT_EQ(Timer(), t0) << "no clock time passed";
+}
+
+TEST_F(Device, PackedRecordSizes)
+{
+    auto a = analyser(plant("heater"));
+    ask(*a, "FRMT PACKED");
+    auto payload = [](const std::string& blocks) {
+        size_t n = 0, p = 0;
+        while (p < blocks.size() && blocks[p] == '#') {
+            int nd = blocks[p + 1] - '0';
+            size_t len = std::stoul(blocks.substr(p + 2, size_t(nd)));
+            n += len;
+            p += 2 + size_t(nd) + len;
+        }
+        return n;
+    };
+    std::string flicker = "ACTN;FLTR?;FSTR?;FSTA?;UTRMS?;ITRMS?;P?;PF?;FREQ?;HUHD?;HIHD?;S?;Q?;FLST?;FLLT?;FLMO?;"
+                          "FLMS? (0:31);FLRM? (0:31);FLDT? (0:31);FLDC?;FLDX?;FLRE?;EDIT?;COUNT?;OVRU?;OVRI?";
+    EXPECT_EQ(payload(ask(*a, flicker + ";AIVA1?;AIVA2?;AIVA3?;AIVA4?")), 488u);
+    EXPECT_EQ(payload(ask(*a, flicker)), 472u);
+    EXPECT_EQ(payload(ask(*a, "INIM;FLTR?;HIAV? (0:40);HUMX? (0:40);HFMX? (0:40);HILT? (0:1);HULT? (0:1);"
+                              "HIFL? (0:1);HIGF?;HUGF?;HENS?;EVAL?;EDIT?;HPM?;HPFM?;HIFM?")),
+              552u);
+}
+
 TEST_F(Device, RemainingTimeCountsDownAfterStart)
 {
     auto a = analyser(plant("heater"));

@@ -288,6 +288,65 @@ TEST_F(Run, ShortQueryAndThreeChannelsBackToBack)
     }
 }
 
+TEST_F(Run, ThreeAnalysersMeasureThePhasesOfOneCircuit)
+{
+    install("drive:power=10000", 0, 3);
+    ViSession vi[3];
+    for (int k = 0; k < 3; ++k) {
+        vi[k] = open(5 + k);
+        ASSERT_GE(PAMX_changeLanguage(vi[k], 1), 0);
+        ASSERT_GE(PAMX_writeInstrData(vi[k], "SENS:CURR:RANG1 30\n"), 0);
+    }
+    Delay(0.5);
+    double huph[3], i5[3];
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_GE(PAMX_writeInstrData(vi[k], "HUPH? (1:1);HIAM? (5:5)\n"), 0);
+        char buf[128];
+        ViUInt32 n = 0;
+        ASSERT_GE(PAMX_readInstrData(vi[k], sizeof buf - 1, buf, &n), 0);
+        ASSERT_EQ(std::sscanf(buf, "%lf;%lf", &huph[k], &i5[k]), 2) << buf;
+    }
+    // One circuit: phases 120 degrees apart, the same six-pulse current in each.
+    auto wrap = [](double d) { return std::remainder(d, 360.0); };
+    EXPECT_NEAR(wrap(huph[1] - huph[0]), -120, 0.5);
+    EXPECT_NEAR(wrap(huph[2] - huph[0]), 120, 0.5);
+    EXPECT_GT(i5[0], 1.0);
+    EXPECT_NEAR(i5[1], i5[0], 0.02 * i5[0]);
+    EXPECT_NEAR(i5[2], i5[0], 0.02 * i5[0]);
+}
+
+TEST_F(Run, PowerSourceAtItsGpibAddress)
+{
+    para.analyser = 0;
+    para.phases = 1;
+    sim::SimulationSetup s;
+    s.eut = "heater:power=2300";
+    s.source_address = 9;
+    std::string error;
+    ASSERT_TRUE(sim::InstallSimulation(s, &error)) << error;
+    ViSession vi = open(5);
+    ViSession rm = 0, src = 0;
+    ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
+    ASSERT_EQ(viOpen(rm, "GPIB::9", 0, 0, &src), VI_SUCCESS);
+    ViUInt32 n = 0;
+    const char cmd[] = "VOLT 240\n";
+    ASSERT_EQ(viWrite(src, reinterpret_cast<ViConstBuf>(cmd), sizeof cmd - 1, &n), VI_SUCCESS);
+    const char idn[] = "*IDN?\n";
+    ASSERT_EQ(viWrite(src, reinterpret_cast<ViConstBuf>(idn), sizeof idn - 1, &n), VI_SUCCESS);
+    char buf[128] = {};
+    ASSERT_GE(viRead(src, reinterpret_cast<ViBuf>(buf), sizeof buf - 1, &n), 0);
+    EXPECT_STREQ(buf, "ORIVAN,SIM-SOURCE,SIM00009,1.0\n");
+    viClose(src);
+    viClose(rm);
+    Delay(0.5);
+    ASSERT_GE(PAMX_writeInstrData(vi, "UTRMS?;ITRMS?\n"), 0);
+    ASSERT_GE(PAMX_readInstrData(vi, sizeof buf - 1, buf, &n), 0);
+    double u, i;
+    ASSERT_EQ(std::sscanf(buf, "%lf;%lf", &u, &i), 2) << buf;
+    EXPECT_NEAR(u, 240, 0.1);
+    EXPECT_NEAR(i, 240 / 23.0, 0.01);
+}
+
 TEST_F(Run, SixtyHertzMeasuresTwelvePeriodWindows)
 {
     install("heater:power=1000", 0, 1, "120/60");
