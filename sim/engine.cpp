@@ -546,8 +546,15 @@ void Engine::register_commands(const std::shared_ptr<Engine>& self)
         int v;
         if (!switch_arg(c, &v) || (v != 0 && v != 1)) return Answer::fail(-224, "\"Illegal parameter value\"");
         a.continuous = v == 1;
-        // The record set answered once per cycle is the last query sent.
-        if (a.continuous) self->cyclic_ = a.last_query_message();
+        // The record set answered once per cycle is the last query sent
+        // (the last one led by ACTN when a plain query came after it).
+        if (a.continuous) {
+            const std::string& q = a.last_query_message();
+            bool actn = q.find_first_not_of(" :") != std::string::npos &&
+                        (q.compare(q.find_first_not_of(" :"), 4, "ACTN") == 0 ||
+                         q.compare(q.find_first_not_of(" :"), 4, "actn") == 0);
+            if (actn || self->cyclic_.empty()) self->cyclic_ = q;
+        }
         return Answer::none();
     });
     r.add("START", [self](Analyser& a, const Command&) {
