@@ -51,8 +51,9 @@ int InterfaceTest()
             return -1;
         }
     }
-    // The sessions of a successful test are closed again: on a serial line an
-    // open session would block the preparation's own open of the port.
+    // The sessions of a successful test are closed again: an open serial
+    // session holds the port (no other program can open it) and would
+    // otherwise stay open until the program ends.
     for (int i = 0; i < count; ++i) {
         PAMX_close(id[i], 1);
         id[i] = 0;

@@ -38,6 +38,7 @@ struct Faults {
     bool text_for_block = false;  // packed format answered as text
     bool garbage = false;         // answers replaced by bytes of no format
     bool echo = false;            // every received byte is sent back at once
+    bool disconnected = false;    // cable pulled: nothing arrives, nothing answers
 };
 
 class Analyser {

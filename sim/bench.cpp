@@ -1,6 +1,7 @@
 // The bench of simulated analysers and its VISA back-end.
 #include "sim/bench.h"
 
+#include <cstring>
 #include <map>
 
 #include "app/para.h"
@@ -12,6 +13,7 @@ namespace {
 std::map<std::string, std::shared_ptr<Analyser>> devices;
 DeviceFactory factory;
 std::vector<std::string> opened;
+std::map<std::string, bool> attached;  // placed by Attach: kept whatever the settings say
 
 std::shared_ptr<Analyser> default_device(const visa::Resource& r)
 {
@@ -31,6 +33,11 @@ public:
 
     ViStatus write(const uint8_t* data, size_t n, bool end, size_t* written) override
     {
+        if (dev_->faults.disconnected) {
+            // A serial line takes the bytes into the void; on GPIB nobody listens.
+            *written = gpib_ ? 0 : n;
+            return gpib_ ? VI_ERROR_NLISTENERS : VI_SUCCESS;
+        }
         dev_->input(data, n, end && gpib_);
         *written = n;
         return VI_SUCCESS;
@@ -58,6 +65,7 @@ public:
 
     ViStatus clear() override
     {
+        if (gpib_ && dev_->faults.disconnected) return VI_ERROR_NLISTENERS;
         if (gpib_) dev_->device_clear();
         else dev_->output().clear();
         return VI_SUCCESS;
@@ -66,6 +74,7 @@ public:
     ViStatus read_stb(uint16_t* stb) override
     {
         if (!gpib_) { *stb = 0; return VI_ERROR_NSUP_OPER; }
+        if (dev_->faults.disconnected) { *stb = 0; return VI_ERROR_TMO; }
         *stb = dev_->status_byte();
         return VI_SUCCESS;
     }
@@ -73,7 +82,7 @@ public:
     ViStatus send_break(uint32_t ms) override
     {
         Delay(ms / 1000.0);
-        dev_->serial_break();
+        if (!dev_->faults.disconnected) dev_->serial_break();
         return VI_SUCCESS;
     }
 
@@ -116,7 +125,10 @@ ViStatus open_sim(const visa::Resource& r, std::unique_ptr<visa::RawBackend>* ou
     opened.push_back(r.given);
     if (r.kind != visa::Resource::Gpib && r.kind != visa::Resource::Asrl) return VI_ERROR_RSRC_NFOUND;
     auto& dev = devices[key_of(r)];
-    if (!dev) dev = factory ? factory(r) : default_device(r);
+    // The bench follows the settings: a changed analyser type brings the
+    // other kind of analyser to the addresses the tests did not equip.
+    bool stale = dev && !factory && !attached[key_of(r)] && dev->kind() != KindForSetting(para.analyser);
+    if (!dev || stale) dev = factory ? factory(r) : default_device(r);
     if (!dev) return VI_ERROR_RSRC_NFOUND;
     *out = std::make_unique<SimBackend>(dev, r.kind == visa::Resource::Gpib);
     return VI_SUCCESS;
@@ -141,6 +153,26 @@ void EnableSimulation(bool on)
     visa::SetSimulate(on);
 }
 
+bool ParseSimulateOption(int* argc, char** argv, std::string* eut)
+{
+    bool found = false;
+    int out = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp(argv[i], "--simulate") == 0) {
+            found = true;
+            if (eut) eut->clear();
+        } else if (std::strncmp(argv[i], "--simulate=", 11) == 0) {
+            found = true;
+            if (eut) *eut = argv[i] + 11;
+        } else {
+            argv[out++] = argv[i];
+        }
+    }
+    *argc = out;
+    argv[out] = nullptr;
+    return found;
+}
+
 void SetDeviceFactory(DeviceFactory f) { factory = std::move(f); }
 
 std::shared_ptr<Analyser> DeviceAt(const std::string& resource)
@@ -158,6 +190,7 @@ void Attach(const std::string& resource, std::shared_ptr<Analyser> a)
     visa::Resource r;
     if (!visa::ParseResource(resource.c_str(), &r)) return;
     if (a) a->set_end_marks(r.kind == visa::Resource::Gpib);
+    attached[key_of(r)] = a != nullptr;
     devices[key_of(r)] = std::move(a);
 }
 
@@ -167,6 +200,7 @@ void reset_bench()
 {
     devices.clear();
     opened.clear();
+    attached.clear();
     factory = nullptr;
     visa::SetSimulate(false);
 }

@@ -18,6 +18,10 @@ void InstallVisaSimulator();
 // Installs the simulator and switches simulation on or off (--simulate).
 void EnableSimulation(bool on);
 
+// Takes "--simulate" / "--simulate=EUT" out of argv (argc updated); true when
+// given, with the EUT name (empty for the default) in *eut.
+bool ParseSimulateOption(int* argc, char** argv, std::string* eut);
+
 // Creates the analyser of an address on first use. The default makes the
 // kind that the settings' `analyser` selects (0, 4 PAM-A; 1 PAM-C; 2 PAM-B).
 using DeviceFactory = std::function<std::shared_ptr<Analyser>(const visa::Resource&)>;

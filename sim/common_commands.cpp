@@ -124,6 +124,9 @@ void RegisterCommonCommands(Registry& r)
     r.add("GTL", [](Analyser& a, const Command&) { a.remote = false; return Answer::none(); });
     r.add("START", [](Analyser& a, const Command&) { a.running = true; return Answer::none(); });
     r.add("STOP", [](Analyser& a, const Command&) { a.running = false; return Answer::none(); });
+    // Leading commands of the cyclic and the result query: no answer of their own.
+    r.add("ACTN", [](Analyser&, const Command&) { return Answer::none(); });
+    r.add("INIM", [](Analyser&, const Command&) { return Answer::none(); });
     r.add("MODE", [](Analyser& a, const Command& c) {
         int v;
         if (!c.int_arg(&v)) return Answer::fail(-109, "\"Missing parameter\"");

@@ -85,9 +85,11 @@ public:
 
 protected:
     // Waits at most until the deadline (and at most a few milliseconds) for
-    // bytes and appends them to pending_. Returns a negative status when the
+    // bytes and appends them to queue(). Returns a negative status when the
     // line is lost; returns VI_SUCCESS with nothing appended when none came.
     virtual ViStatus fetch(double deadline) = 0;
+    // The received bytes not yet read (shared by sessions on one port).
+    virtual ByteQueue& queue() { return pending_; }
     ByteQueue pending_;
 };
 

@@ -1,5 +1,6 @@
 // Serial port map.
 #include "platform/visa/ports.h"
+#include "platform/visa/vendor.h"
 
 #include <unistd.h>
 
@@ -88,6 +89,9 @@ int LoadPortsIni(const std::string& path)
         if (parse_mapping(line, &n, &dev)) {
             ini_map[n] = dev;
             ++count;
+        } else if (line.compare(0, 4, "visa") == 0 && trim(line.substr(4)).compare(0, 1, "=") == 0) {
+            std::string lib = trim(trim(line.substr(4)).substr(1));
+            if (!lib.empty()) SetVendorVisaLibrary(lib);
         }
     }
     return count;
@@ -107,6 +111,16 @@ bool ParsePortOptions(int* argc, char** argv, std::string* error)
             value = argv[++i];
         } else if (std::strncmp(a, "--port=", 7) == 0) {
             value = a + 7;
+        } else if (std::strcmp(a, "--visa-library") == 0 || std::strncmp(a, "--visa-library=", 15) == 0) {
+            std::string lib;
+            if (a[14] == '=') lib = a + 15;
+            else if (i + 1 < *argc) lib = argv[++i];
+            if (lib.empty()) {
+                if (error) *error = "--visa-library needs the path of a VISA library";
+                return false;
+            }
+            SetVendorVisaLibrary(lib);
+            continue;
         } else {
             argv[out++] = argv[i];
             continue;
@@ -126,6 +140,7 @@ bool ParsePortOptions(int* argc, char** argv, std::string* error)
 
 void reset_ports()
 {
+    SetVendorVisaLibrary("");
     ini_map.clear();
     option_map.clear();
     ini_loaded = false;

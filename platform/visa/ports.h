@@ -12,12 +12,13 @@ namespace visa {
 std::string SerialDevicePath(int n);
 // Sets or (empty path) removes the mapping of port n.
 void SetPortMapping(int n, const std::string& path);
-// Reads an ini file of "n=path" lines ("#" and ";" start comments, section
-// headers are ignored). Returns the number of mappings read, -1 if the file
+// Reads an ini file of "n=path" lines and an optional "visa = /path/libvisa.so"
+// line (a vendor VISA library for GPIB); "#" and ";" start comments, section
+// headers are ignored. Returns the number of mappings read, -1 if the file
 // cannot be opened. Malformed lines are skipped.
 int LoadPortsIni(const std::string& path);
-// Takes every "--port n=path" / "--port=n=path" out of argv (argc is
-// updated). Returns false (with a message in *error) on a malformed option.
+// Takes every "--port n=path" / "--port=n=path" and "--visa-library PATH"
+// (a vendor VISA library for GPIB) out of argv (argc is updated). Returns false (with a message in *error) on a malformed option.
 bool ParsePortOptions(int* argc, char** argv, std::string* error);
 // Directory of the running program (from /proc/self/exe), with a final '/'.
 std::string ProgramDirectory();

@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
@@ -33,10 +36,21 @@ bool speed_of(uint32_t baud, speed_t* s)
     }
 }
 
+// One open serial port. Every session of this program on the port shares it
+// (and the bytes received but not read), as VISA sessions on one resource do;
+// other programs are kept off by an exclusive lock.
+struct Port {
+    explicit Port(int f) : fd(f) {}
+    ~Port() { ::close(fd); }
+    int fd;
+    ByteQueue pending;
+};
+
+std::map<std::string, std::weak_ptr<Port>> open_ports;
+
 class SerialBackend : public StreamBackend {
 public:
-    explicit SerialBackend(int fd) : fd_(fd) {}
-    ~SerialBackend() override { ::close(fd_); }
+    explicit SerialBackend(std::shared_ptr<Port> p) : port_(std::move(p)), fd_(port_->fd) {}
 
     int intf_type() const override { return VI_INTF_ASRL; }
 
@@ -50,7 +64,7 @@ public:
     ViStatus clear() override
     {
         tcflush(fd_, TCIOFLUSH);
-        pending_.clear();
+        queue().clear();
         return VI_SUCCESS;
     }
 
@@ -115,9 +129,11 @@ public:
     }
 
 protected:
-    ViStatus fetch(double deadline) override { return FetchInto(fd_, deadline, &pending_, false); }
+    ViStatus fetch(double deadline) override { return FetchInto(fd_, deadline, &queue(), false); }
+    ByteQueue& queue() override { return port_->pending; }
 
 private:
+    std::shared_ptr<Port> port_;
     int fd_;
     uint32_t tmo_ = 2000;
 };
@@ -127,20 +143,25 @@ private:
 ViStatus OpenSerialBackend(const Resource& r, std::unique_ptr<RawBackend>* out)
 {
     std::string path = SerialDevicePath(r.number);
+    if (auto shared = open_ports[path].lock()) {
+        *out = std::make_unique<SerialBackend>(shared);
+        return VI_SUCCESS;
+    }
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == EBUSY ? VI_ERROR_RSRC_BUSY : VI_ERROR_RSRC_NFOUND;
     if (!isatty(fd)) {
         ::close(fd);
         return VI_ERROR_RSRC_NFOUND;
     }
-    // A serial port is used by one session at a time.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return VI_ERROR_RSRC_BUSY;
+        return VI_ERROR_RSRC_BUSY;  // another program holds the port
     }
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(fd, TIOCMBIS, &lines);
-    *out = std::make_unique<SerialBackend>(fd);
+    auto port = std::make_shared<Port>(fd);
+    open_ports[path] = port;
+    *out = std::make_unique<SerialBackend>(port);
     return VI_SUCCESS;
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
+#include "platform/visa/vendor.h"
 #include "platform/visa/visa.h"
 
 namespace visa {
@@ -86,7 +87,7 @@ ViStatus open_backend(const Resource& r, uint32_t tmo, std::unique_ptr<RawBacken
     }
     switch (r.kind) {
     case Resource::Asrl: return OpenSerialBackend(r, be);
-    case Resource::Gpib: return OpenGpibBackend(r, be);
+    case Resource::Gpib: return VendorVisaConfigured() ? OpenVendorBackend(r, be) : OpenGpibBackend(r, be);
     case Resource::Tcpip: return OpenTcpBackend(r, tmo, be);
     default: return VI_ERROR_INV_RSRC_NAME;
     }

@@ -34,7 +34,7 @@ ReadResult StreamBackend::read(uint8_t* buf, size_t n, const ReadRules& rules)
     ReadResult r;
     for (;;) {
         ReadEnd e;
-        r.count += pending_.take(buf + r.count, n - r.count, rules.termchar, &e);
+        r.count += queue().take(buf + r.count, n - r.count, rules.termchar, &e);
         if (e != ReadEnd::None || n == 0) {
             r.end = n == 0 ? ReadEnd::MaxCount : e;
             return r;
@@ -44,10 +44,10 @@ ReadResult StreamBackend::read(uint8_t* buf, size_t n, const ReadRules& rules)
             r.end = ReadEnd::Timeout;
             return r;
         }
-        size_t before = pending_.size();
+        size_t before = queue().size();
         ViStatus st = fetch(rules.deadline);
         if (st < 0) { r.status = st; return r; }
-        ClockIoTick(pending_.size() == before);
+        ClockIoTick(queue().size() == before);
     }
 }
 
@@ -56,14 +56,14 @@ ViStatus StreamBackend::bytes_available(uint32_t* n)
     // Only what has arrived; on the virtual clock a look costs a real
     // millisecond, so that a peer process keeps pace with polling loops.
     ViStatus st = fetch(IsVirtualClock() ? Timer() + 0.001 : 0);
-    *n = uint32_t(pending_.size());
+    *n = uint32_t(queue().size());
     return st < 0 ? st : VI_SUCCESS;
 }
 
 ViStatus StreamBackend::discard_input()
 {
     ViStatus st = fetch(0);
-    pending_.clear();
+    queue().clear();
     return st < 0 ? st : VI_SUCCESS;
 }
 

@@ -1,4 +1,9 @@
 // Command writes, waits and the block readers against the simulator.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
 #include <cstring>
 
 #include "bench_fixture.h"
@@ -188,6 +193,34 @@ TEST_P(Io, OtherBlockReaders)
     EXPECT_EQ(ReadDataFromBuffer(text, 4, dest, 8, &parsed), -7);
 }
 
+TEST_P(Io, EchoingBlockReaderKeepsWhatItRead)
+{
+    std::string dir = std::string(ORIVAN_BINARY_DIR) + "/sread_" + (GetParam() ? "gpib" : "serial");
+    mkdir(dir.c_str(), 0755);
+    char old[4096];
+    ASSERT_NE(getcwd(old, sizeof old), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    std::remove("buffer.tst");
+    unsigned char dest[8];
+    ViInt32 count = 0;
+    if (!GetParam()) {
+        EXPECT_EQ(PAMX_SreadInstrDataBinary(vi, 8, dest, &count), PAMX_NO_ANSWER);
+    }
+    answer_raw("#14abcd\n");
+    EXPECT_GE(PAMX_SreadInstrDataBinary(vi, 8, dest, &count), 0);
+    EXPECT_EQ(count, 4);
+    answer_raw("#15abcde\n");
+    EXPECT_EQ(PAMX_SreadInstrDataBinary(vi, 4, dest, &count), -6);
+    std::FILE* f = std::fopen("buffer.tst", "rb");
+    ASSERT_NE(f, nullptr);
+    char got[64] = {};
+    size_t n = std::fread(got, 1, sizeof got - 1, f);
+    std::fclose(f);
+    EXPECT_EQ(std::string(got, n), "#14abcd\n#15");
+    std::remove("buffer.tst");
+    ASSERT_EQ(chdir(old), 0);
+}
+
 TEST_P(Io, SingleValues)
 {
     double v = 0;
@@ -281,6 +314,47 @@ TEST(StringToArray, SplitsAtCommasAndSemicolons)
     EXPECT_DOUBLE_EQ(v[3], 4.0);
     EXPECT_EQ(PAMX_string_to_array("1,2", 3, v), PAMX_SCAN_FAILED);
     EXPECT_EQ(PAMX_string_to_array("1,abc", 2, v), PAMX_SCAN_FAILED);
+}
+
+}  // namespace
+
+namespace {
+
+class GermanDesktop : public SimBench {
+protected:
+    void SetUp() override
+    {
+        SimBench::SetUp();
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 not installed";
+    }
+    void TearDown() override
+    {
+        std::setlocale(LC_ALL, "C");
+        SimBench::TearDown();
+    }
+};
+
+TEST_F(GermanDesktop, NumbersStayInTheCLocale)
+{
+    auto a = at("GPIB::6");
+    auto values = std::make_shared<sim::StaticValues>();
+    values->set("PF", 1, 0.75);
+    a->set_values(values);
+    ViSession vi = 0;
+    ASSERT_EQ(PAMX_initSYS(1, 6, 1, 9600, 0, 0, &vi, 0), 1);
+    double v = 0;
+    ASSERT_GE(PAMX_readMeasurement(vi, 35, &v), 0);
+    EXPECT_DOUBLE_EQ(v, 0.75);
+    ViInt32 idx[2] = {35, 29};
+    char out[64];
+    ASSERT_EQ(PAMX_read_vals(vi, idx, 2, out, sizeof out), VI_SUCCESS);
+    EXPECT_STREQ(out, "0.75;50");
+    double arr[2];
+    ASSERT_EQ(PAMX_string_to_array(out, 2, arr), 0);
+    EXPECT_DOUBLE_EQ(arr[0], 0.75);
+    para.analyser = 0;
+    a->identity.firmware = "1.500";
+    EXPECT_EQ(PAMX_identify(vi, 0), 0);
 }
 
 }  // namespace

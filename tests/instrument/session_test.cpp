@@ -326,3 +326,56 @@ TEST_F(Session, HelpersCheckRanges)
 }
 
 }  // namespace
+
+namespace {
+
+class Vanished : public SimBench {};
+
+TEST_F(Vanished, GpibAnalyserGivesClearFailures)
+{
+    auto a = at("GPIB::5");
+    a->faults.disconnected = true;
+    ViSession vi = 0;
+    EXPECT_EQ(PAMX_initSYS(1, 5, 1, 9600, 0, 0, &vi, 0), -888);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Error");
+    EXPECT_EQ(shown[0].text, "Cannot clear device");
+    EXPECT_EQ(vi, 0u);
+    EXPECT_EQ(PAMX_init(1, 5, 1, 9600, 0, 0, &vi, 0), -1);
+
+    a->faults.disconnected = false;
+    ASSERT_EQ(PAMX_initSYS(1, 5, 1, 9600, 0, 0, &vi, 0), 1);
+    a->faults.disconnected = true;
+    shown.clear();
+    EXPECT_EQ(PAMX_close(vi, 0), -1);
+    EXPECT_EQ(shown.size(), 1u);
+    ViUInt32 t;
+    EXPECT_EQ(viGetAttribute(vi, VI_ATTR_TMO_VALUE, &t), VI_ERROR_INV_OBJECT);  // closed all the same
+}
+
+TEST_F(Vanished, SerialAnalyserTimesOut)
+{
+    auto a = at("ASRL1::INSTR");
+    a->faults.disconnected = true;
+    ViSession vi = 0;
+    double t0 = Timer();
+    EXPECT_EQ(PAMX_initSYS(0, 1, 1, 9600, 0, 0, &vi, 0), VI_ERROR_TMO);
+    EXPECT_EQ(vi, 0u);
+    EXPECT_LT(Timer() - t0, 15.0);
+    EXPECT_EQ(PAMX_init(0, 1, 1, 9600, 0, 0, &vi, 0), -1);
+}
+
+TEST(SimulateOption, TakenOutOfTheArguments)
+{
+    char a0[] = "orivan", a1[] = "--simulate=pc-supply", a2[] = "test.qel";
+    char* argv[] = {a0, a1, a2, nullptr};
+    int argc = 3;
+    std::string eut;
+    EXPECT_TRUE(sim::ParseSimulateOption(&argc, argv, &eut));
+    EXPECT_EQ(eut, "pc-supply");
+    EXPECT_EQ(argc, 2);
+    EXPECT_STREQ(argv[1], "test.qel");
+    EXPECT_FALSE(sim::ParseSimulateOption(&argc, argv, &eut));
+}
+
+}  // namespace

@@ -1,6 +1,9 @@
 // The same driver calls over real descriptors: a pseudo-terminal served by
 // pam-sim (serial back-end) and a TCP connection on loopback (socket back-end).
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,8 +112,13 @@ TEST_F(Wire, DriverOverPseudoTerminal)
     EXPECT_EQ(PAMX_close(vi, 1), VI_SUCCESS);
     // The port is free again for the next open.
     ASSERT_EQ(PAMX_Check(0, 1, 4, 115200, 1, 1, &vi, 0), VI_SUCCESS);
+    // A further session on the port (PAM-B: one session per channel) shares it.
     ViSession second = 0;
-    EXPECT_EQ(PAMX_Check(0, 1, 4, 115200, 0, 1, &second, 0), VI_ERROR_RSRC_BUSY);
+    ASSERT_EQ(PAMX_Check(0, 1, 4, 115200, 0, 1, &second, 0), VI_SUCCESS);
+    char model[256];
+    EXPECT_GE(PAMX_InstrumentQuery(second, model), 0);
+    EXPECT_STREQ(model, "PAM-A");
+    PAMX_close(second, 1);
     PAMX_close(vi, 1);
 }
 
@@ -145,6 +153,42 @@ TEST_F(Wire, DriverOverTcpLoopback)
     EXPECT_GE(PAMX_DeviceClear(vi), 0);
     qelPAMX_setup_arrays();
     exercise(vi);
+}
+
+TEST_F(Wire, VanishedPeerGivesAnErrorNotAHang)
+{
+    auto tcp = std::make_unique<PamSim>(std::vector<std::string>{"--tcp", "0"});
+    int port = 0;
+    ASSERT_EQ(std::sscanf(tcp->line().c_str(), "127.0.0.1 %d", &port), 1);
+    ViSession s = open("TCPIP::127.0.0.1::" + std::to_string(port) + "::SOCKET");
+    auto pty = std::make_unique<PamSim>(std::vector<std::string>{"--pty"});
+    visa::SetPortMapping(3, pty->line());
+    ViSession p = 0;
+    ASSERT_EQ(PAMX_initSYS(0, 1, 3, 9600, 0, 0, &p, 0), 1);
+    tcp.reset();
+    pty.reset();
+    double t0 = Timer();
+    EXPECT_LT(PAMX_writeCmdwithOPCwait(s, "*OPC?\n"), 0);
+    EXPECT_LT(PAMX_writeCmdwithOPCwait(p, "*OPC?\n"), 0);
+    EXPECT_LT(Timer() - t0, 25.0);
+}
+
+TEST_F(Wire, MiniPcInitGreetsOnTheFirstPort)
+{
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(m, 0);
+    ASSERT_EQ(grantpt(m), 0);
+    ASSERT_EQ(unlockpt(m), 0);
+    visa::SetPortMapping(1, ptsname(m));
+    EXPECT_EQ(PAMX_MiniPC_init(3, 9600), VI_SUCCESS);
+    char buf[16] = {};
+    pollfd pf{m, POLLIN, 0};
+    ASSERT_EQ(poll(&pf, 1, 1000), 1);
+    EXPECT_EQ(read(m, buf, sizeof buf - 1), 6);
+    EXPECT_STREQ(buf, "*idn?\r");
+    close(m);
+    visa::SetPortMapping(1, "/nonexistent/tty");
+    EXPECT_EQ(PAMX_MiniPC_init(1, 9600), VI_ERROR_RSRC_NFOUND);
 }
 
 TEST_F(Wire, SilentPeerTimesOut)

@@ -132,8 +132,9 @@ TEST(Analyser, EngineReplacesAndAddsHandlers)
     a.registry().add("AIVA1?", [](sim::Analyser&, const sim::Command&) { return sim::Answer::of_real(1.25); });
     a.registry().add("AIVA?", [](sim::Analyser&, const sim::Command& c) { return sim::Answer::of_int(c.suffix()); });
     a.registry().add("*TST?", [](sim::Analyser&, const sim::Command&) { return sim::Answer::of_int(7); });
-    EXPECT_EQ(ask(a, "AIVA1?;AIVA3?;*TST?"), "1.25;3;7\n");
-    EXPECT_EQ(a.last_query_message(), "AIVA1?;AIVA3?;*TST?");
+    EXPECT_EQ(ask(a, "ACTN;AIVA1?;AIVA3?;*TST?"), "1.25;3;7\n");
+    EXPECT_TRUE(a.errors.empty());
+    EXPECT_EQ(a.last_query_message(), "ACTN;AIVA1?;AIVA3?;*TST?");
 }
 
 class Faults : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/para.h"
 #include "platform/clock.h"
 #include "platform/gpib/linux_gpib.h"
 #include "platform/visa/backend.h"
@@ -356,14 +358,54 @@ TEST_F(SerialLine, FlushDiscardsReceivedInput)
     EXPECT_EQ(n, 0u);
 }
 
-TEST_F(SerialLine, PortIsUsedByOneSessionAtATime)
+TEST_F(SerialLine, SessionsShareThePortOtherProgramsAreKeptOff)
 {
     ViSession other = 0;
-    EXPECT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_ERROR_RSRC_BUSY);
+    ASSERT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_SUCCESS);
+    viSetAttribute(other, VI_ATTR_TMO_VALUE, 300);
+    peer_says("one\ntwo\n");
+    unsigned char buf[16];
+    ViUInt32 n = 0;
+    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "one\n");
+    EXPECT_EQ(viRead(other, buf, sizeof buf, &n), VI_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "two\n");
+
+    int outside = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(outside, 0);
+    EXPECT_NE(flock(outside, LOCK_EX | LOCK_NB), 0);
     viClose(vi);
-    EXPECT_EQ(viOpen(rm, "ASRL6::INSTR", 0, 0, &other), VI_SUCCESS);
+    EXPECT_NE(flock(outside, LOCK_EX | LOCK_NB), 0);  // still held by the other session
+    viClose(other);
+    EXPECT_EQ(flock(outside, LOCK_EX | LOCK_NB), 0);
+    close(outside);
+
     visa::SetPortMapping(7, "/dev/null");
     EXPECT_EQ(viOpen(rm, "ASRL7::INSTR", 0, 0, &other), VI_ERROR_RSRC_NFOUND);  // not a terminal
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Bench, AnalysersFollowTheSettings)
+{
+    visa::reset_visa();
+    sim::reset_bench();
+    sim::EnableSimulation(true);
+    reset_para_state();
+    para.analyser = 2;
+    ViSession rm = 0, vi = 0;
+    ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
+    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamB);
+    para.analyser = 1;
+    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamC);
+    EXPECT_EQ(sim::DeviceAt("GPIB::8")->identity.serial.rfind("SIM", 0), 0u);
+    sim::reset_bench();
+    visa::reset_visa();
+    reset_para_state();
 }
 
 }  // namespace
