@@ -117,7 +117,9 @@ TEST(PamSim, ThreeChannelAnalyserOverTcpAsFastAsRead)
         std::string a = line("");
         double c = -1;
         ASSERT_EQ(std::sscanf(a.c_str(), "%lf", &c), 1) << a;
-        if (last >= 0) EXPECT_EQ(c, last + 1);
+        if (last >= 0) {
+            EXPECT_EQ(c, last + 1);
+        }
         last = c;
     }
     viWrite(vi, reinterpret_cast<ViConstBuf>("CONT OFF\n"), 9, &n);
