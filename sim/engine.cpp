@@ -279,7 +279,8 @@ void Engine::cycle(bool counted)
         if (hens) hens |= kEnsAny;
         k.hens = hens;
 
-        if (a_.mode == 2 && !(testing && test_mode_ == 2 && flicker_state() == 3)) {
+        // Flicker values freeze when the test has finished.
+        if (a_.mode == 2 && !(a_.running && test_mode_ == 2 && finished_)) {
             if (!k.flicker || k.flicker->meter().config().sample_rate != w.fs) new_flicker(c);
             k.buf.assign(u, u + w.n);
             k.flicker->feed(k.buf.data(), k.buf.size());

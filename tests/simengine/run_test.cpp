@@ -191,6 +191,10 @@ TEST_F(HarmonicRun, RecordsCountDownAndResultsAverageTheFrames)
         EXPECT_NEAR(real_at(f, 348), 50, 0.01);                 // FREQ?
         EXPECT_GT(real_at(f, 436), 10.f);                       // OVRI? on the 5 A range
         EXPECT_LT(real_at(f, 436), 99.9f);
+        // Every frame fails class D at the 3rd harmonic.
+        EXPECT_GT(real_at(f, 4 + 4 * 3), 0.85f);
+        EXPECT_EQ(int_at(f, 392) & 0x003, 0x003) << "HIST of frame " << k;
+        EXPECT_TRUE(int_at(f, 380) & (1 << 3)) << "HIOV marks order 3";
     }
     EXPECT_EQ(int_at(r.frames.front(), 0), 4);
     EXPECT_EQ(int_at(r.frames[5], 0), 3);
