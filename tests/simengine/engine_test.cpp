@@ -67,9 +67,8 @@ protected:
     {
         sim::EngineOptions o;
         o.speed = speed;
-        auto a = sim::MakeMeasuringAnalyser(k, sim::DefaultIdentity(k), std::move(p), o);
-        engine = std::static_pointer_cast<sim::Engine>(
-            std::const_pointer_cast<sim::MeasuredValues>(std::shared_ptr<const sim::MeasuredValues>(a, &a->values())));
+        auto a = std::make_shared<sim::Analyser>(k);
+        engine = sim::Engine::Install(*a, std::move(p), o);
         return a;
     }
     std::shared_ptr<sim::Engine> engine;
