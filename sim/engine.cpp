@@ -196,11 +196,15 @@ void Engine::pump(double now)
     busy_ = true;
     auto answer = [this] {
         if (!a_.continuous || cyclic_.empty()) return;
-        if (a_.answer_waiting()) {
-            ++lost_;  // the previous record set is still unread: this one is lost
+        // The previous record set still waits whole (not a byte of it read):
+        // this one is lost. One that is being read is followed by the new one.
+        const size_t waiting = a_.output().size();
+        if ((a_.answer_waiting() && waiting == 0) || (waiting > 0 && waiting >= last_answer_)) {
+            ++lost_;
             return;
         }
         a_.execute(cyclic_);
+        last_answer_ = a_.output().size() - waiting;
         if (a_.log.size() > 256) a_.log.erase(a_.log.begin(), a_.log.begin() + 128);
     };
     if (opt_.speed <= 0) {

@@ -118,6 +118,7 @@ private:
     bool result_valid_ = false;
     bool integral_ = false;       // after INIM: HENS? answers the test's word
     std::string cyclic_;          // the query answered once per cycle
+    size_t last_answer_ = 0;      // bytes of the last cyclic answer
     uint64_t window_ = 0;         // number of the plant's last window
     uint32_t cycles_ = 0, lost_ = 0;
     double due_ = 0;              // clock time the next cycle completes

@@ -3,6 +3,7 @@
 // states and the power source.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -150,6 +151,17 @@ TEST_F(Device, CyclesCountLoseUnreadAnswersAndWrap)
     EXPECT_EQ(c2[0], c1[0] + 1);
     AdvanceClock(0.2);
     EXPECT_EQ(numbers(drain(*a))[0], c1[0] + 4) << "the counter went on through the lost cycles";
+    // An answer that is being read is followed by the next one.
+    AdvanceClock(0.2);
+    a->pump();
+    uint8_t b[2];
+    visa::ReadEnd e;
+    ASSERT_EQ(a->output().take(b, 2, -1, &e), 2u);
+    lost = engine->lost();
+    AdvanceClock(0.2);
+    std::string rest = drain(*a);
+    EXPECT_EQ(engine->lost(), lost);
+    EXPECT_EQ(std::count(rest.begin(), rest.end(), '\n'), 2);
 
     // An idle analyser counts on; the counter wraps at 65536.
     ask(*a, "CONT OFF");
