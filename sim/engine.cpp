@@ -250,12 +250,11 @@ void Engine::cycle(bool counted)
         const int ph = opt_.first_phase + c;
         const float* u = ph < w.phases ? w.u[ph].data() : zeros(size_t(w.n)).data();
         const float* i = ph < w.phases ? w.i[ph].data() : zeros(size_t(w.n)).data();
-        simphys::PhaseValues& pv = pv_[c];
+        simphys::PhaseValues pv;
         analyser_.analyse_phase(u, i, w.n, w.periods, w.fs, c, pv);
         Channel& k = ch_[c];
 
-        Wave& wv = k.wave;
-        wv = Wave{};
+        Wave wv;
         if (w.n > 0) {
             wv.umax = wv.umin = u[0];
             wv.imax = wv.imin = i[0];
@@ -309,7 +308,13 @@ void Engine::cycle(bool counted)
             k.sum_q += pv.q;
             ++k.frames;
         }
+        // FRZ ON holds the values answered; measuring and the test go on.
+        if (!cfg_.frozen || !measured_) {
+            pv_[c] = pv;
+            k.wave = wv;
+        }
     }
+    measured_ = true;
     if (counted) {
         ++cycles_;
         t_measured_ += tw;

@@ -124,6 +124,7 @@ private:
     double due_ = 0;              // clock time the next cycle completes
     bool stale_ = true;           // no window measured since idle cycles were skipped
     bool busy_ = false;
+    bool measured_ = false;       // some window was measured
     bool finished_ = false;
     double test_time_ = 0;        // measuring time since START, s
     bool started_ = false;        // a test was started since switch-on

@@ -320,11 +320,18 @@ TEST_F(Device, PowerSourceFeedsTheSupply)
     EXPECT_NEAR(v[0], 207, 0.1);
     EXPECT_NEAR(v[1], 60, 0.01);
     EXPECT_NEAR(v[2], 9, 0.01) << "the heater's resistance stays";
+    ask(*a, "FRZ ON");
+    ask(src, "VOLT 230");
+    AdvanceClock(0.5);
+    EXPECT_NEAR(numbers(ask(*a, "UTRMS?"))[0], 207, 0.1) << "frozen";
+    ask(*a, "FRZ OFF");
+    AdvanceClock(0.5);
+    EXPECT_NEAR(numbers(ask(*a, "UTRMS?"))[0], 230, 0.1);
     ask(src, "OUTP OFF");
     AdvanceClock(0.5);
     EXPECT_NEAR(numbers(ask(*a, "UTRMS?"))[0], 0, 1e-3);
     // Unknown commands and bad values land in the error queue.
-    EXPECT_EQ(ask(src, "CURR 5;VOLT 400;VOLT?;SYST:ERR?;SYST:ERR?;SYST:ERR?"), "207;-113,\"Undefined header\";"
+    EXPECT_EQ(ask(src, "CURR 5;VOLT 400;VOLT?;SYST:ERR?;SYST:ERR?;SYST:ERR?"), "230;-113,\"Undefined header\";"
                                                                                   "-222,\"Data out of range\";0,\"No error\"\n");
     EXPECT_EQ(ask(src, "*ESR?"), "48\n");
     EXPECT_EQ(ask(*a, "HIAM? (0:1)").empty(), false);
