@@ -1,6 +1,7 @@
 // orivan-cli: ORIVAN's program logic from the command line.
 #include "app/cli.h"
 #include "app/startup.h"
+#include "sim/simulation.h"
 
 #include <cstdio>
 
@@ -10,7 +11,7 @@ namespace {
 const CliCommand kCommands[] = {
     {"show-config", "FILE", "print every field of a configuration file by name", 1, 1, CliShowConfig},
     {"write-sample-config", "FILE", "write a sample set-up as a configuration file", 1, 1, CliWriteSampleConfig},
-    {"startup", "[FILE]", "run the start-up of the program without a window and show the work mode", 0, 1, CliStartup},
+    {"startup", "[--simulate[=EUT]] [FILE]", "run the start-up of the program without a window and show the work mode", 0, 2, CliStartup},
     {"demo", "[FILE]", "write a sample configuration (default build/sample.cfg) and show it", 0, 1, CliDemo},
 };
 
@@ -18,5 +19,6 @@ const CliCommand kCommands[] = {
 
 int main(int argc, char** argv)
 {
+    SetSimulationStarter(sim::StartProgramSimulation);
     return RunCli(kCommands, int(sizeof kCommands / sizeof kCommands[0]), argc - 1, argv + 1, stdout, stderr);
 }

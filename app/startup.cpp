@@ -1,7 +1,9 @@
 // Start-up, shutdown and the configuration dialogs.
 #include "app/startup.h"
 
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "app/config.h"
 #include "app/optional_links.h"
@@ -75,6 +77,8 @@ void ReadCommentAndTestData()
     }
 }
 
+SimulationStarter g_simulation_starter = nullptr;
+
 }  // namespace
 
 StartOptions ParseStartOptions(int argc, char** argv)
@@ -95,6 +99,8 @@ StartOptions ParseStartOptions(int argc, char** argv)
 
 const StartOptions& CurrentStartOptions() { return g_options; }
 
+void SetSimulationStarter(SimulationStarter starter) { g_simulation_starter = starter; }
+
 std::string MainWindowTitle(bool simulate)
 {
     std::string t = "ORIVAN V3.0";
@@ -106,7 +112,13 @@ int StartUp(const StartOptions& options)
     g_options = options;
     SetConfigMessageHandler([](const char* title, const char* text) { MessagePopup(title, text); });
     SetDriverMessageHandler([](const char* title, const char* text) { MessagePopup(title, text); });
-    if (options.simulate && sim::EnableSimulation) sim::EnableSimulation(true);
+    if (options.simulate) {
+        std::string error;
+        if (!g_simulation_starter)
+            std::fprintf(stderr, "orivan: built without the simulated analyser; --simulate only marks the title\n");
+        else if (!g_simulation_starter(options.simulate_eut, &error))
+            MessagePopup("Error", error.c_str());
+    }
     struct Load { int number; int* handle; };
     const Load order[] = {{5, &panExport}, {10, &panelHandle}, {18, &panelWizard}, {8, &panelLimits},
                           {16, &smallres}, {12, &prepare}, {1, &advanced}, {2, &advanced2},
@@ -233,8 +245,13 @@ UI_CALLBACK(cbLoadSetUp);
 int CliStartup(int argc, char** argv, std::FILE* out)
 {
     ui::SetHeadlessMode(ui::HeadlessMode::Batch);
-    StartOptions o;
-    for (int i = 0; i < argc; ++i) o.args.push_back(argv[i]);
+    std::vector<char*> args{const_cast<char*>("orivan-cli")};
+    for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+    StartOptions o = ParseStartOptions(int(args.size()), args.data());
+    if (!o.error.empty()) {
+        std::fprintf(out, "orivan-cli startup: %s\n", o.error.c_str());
+        return 2;
+    }
     if (StartUp(o) < 0) {
         std::fprintf(out, "start-up failed: the panel resource could not be loaded from %s\n", ui::ResourceDir().c_str());
         return 1;

@@ -43,6 +43,12 @@ int orivan_main(int argc, char** argv);
 // "SIMULATION - " in simulation (the version stays after the last "V").
 std::string MainWindowTitle(bool simulate);
 
+// Starts the simulated bench for --simulate[=EUT] (an empty EUT text: the
+// default model). Programs that carry the simulator install it before the
+// start-up; false with a message when the EUT or supply text is wrong.
+using SimulationStarter = bool (*)(const std::string& eut, std::string* error);
+void SetSimulationStarter(SimulationStarter starter);
+
 // Stops a running measurement and ends the event loop.
 void ProgramClose();
 int cbQuit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

@@ -46,4 +46,12 @@ bool InstallSimulation(const SimulationSetup& setup, std::string* error)
 
 std::shared_ptr<Plant> SimulationPlant() { return current_plant.lock(); }
 
+bool StartProgramSimulation(const std::string& eut, std::string* error)
+{
+    SimulationSetup setup;
+    if (!eut.empty()) setup.eut = eut;
+    setup.source_address = kProgramSourceAddress;
+    return InstallSimulation(setup, error);
+}
+
 }  // namespace sim

@@ -27,6 +27,12 @@ struct SimulationSetup {
 // simulation on. False with a message for an unknown EUT or supply.
 bool InstallSimulation(const SimulationSetup& setup, std::string* error);
 
+// The programs' --simulate[=EUT]: the bench follows the settings, measures the
+// named EUT (default: the set-up's default model) on 230 V / 50 Hz mains in
+// real time, with a power source at GPIB address kProgramSourceAddress.
+constexpr int kProgramSourceAddress = 10;
+bool StartProgramSimulation(const std::string& eut, std::string* error);
+
 // The plant of the installed simulation (made when the first device is
 // opened); null before.
 std::shared_ptr<Plant> SimulationPlant();
