@@ -1,0 +1,100 @@
+// Re-evaluation of a three-phase 2.5-hour harmonic logging file (45,000
+// frames per phase) against reading and writing the same file once.
+#include "app/para.h"
+#include "evaluation/limits.h"
+#include "evaluation/reevaluation.h"
+#include "files/logfile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFrames = 45000;
+
+const std::string& FilePath()
+{
+    static const std::string path = [] {
+        std::string p = "/tmp/orivan_bench_newlimits_" + std::to_string(::getpid()) + ".qel";
+        Para head{};
+        head.test_kind = 0;
+        head.phases = 3;
+        head.h_standard = 3;
+        head.h_class = 0;
+        head.h_hours = 2;
+        head.h_minutes = 30;
+        CopyFixed(head.sw_version, "3.00");
+        int fd = -1;
+        if (LogCreate(p.c_str(), head, &fd) != LOG_OK) std::abort();
+        std::vector<HarmFrame> block(3 * 1000);
+        for (int first = 0; first < kFrames; first += 1000) {
+            for (int k = 0; k < 1000; ++k)
+                for (int ph = 0; ph < 3; ++ph) {
+                    HarmFrame& f = block[size_t(k) * 3 + ph];
+                    f = HarmFrame{};
+                    f.fltr = kFrames - 1 - (first + k);
+                    f.freq = 50.0f;
+                    f.hiam[1] = 8.0f;
+                    for (int n = 2; n <= 40; ++n) f.hiam[n] = 1.5f / n * (1.0f + 0.1f * ((first + k + n) % 7));
+                    for (int n = 0; n <= 40; ++n) f.limit[n] = ClassALimit(n);
+                }
+            if (LogAppend(fd, block.data(), block.size() * sizeof(HarmFrame)) != LOG_OK) std::abort();
+        }
+        if (LogWriteHeader(fd, kFrames, head) != LOG_OK) std::abort();
+        HarmResult r[3] = {};
+        if (LogAppend(fd, r, sizeof r) != LOG_OK) std::abort();
+        LogClose(fd);
+        std::atexit([] { ::unlink(FilePath().c_str()); });
+        return p;
+    }();
+    return path;
+}
+
+void BM_ReadWriteOnce(benchmark::State& state)
+{
+    const std::string& path = FilePath();
+    std::vector<unsigned char> block(1 << 20);
+    for (auto _ : state) {
+        int fd = ::open(path.c_str(), O_RDWR);
+        const int64_t size = LogFileSize(fd);
+        for (int64_t at = 0; at < size; at += int64_t(block.size())) {
+            const size_t n = size_t(std::min<int64_t>(int64_t(block.size()), size - at));
+            if (LogPread(fd, block.data(), n, at) != LOG_OK) std::abort();
+            if (LogPwrite(fd, block.data(), n, at) != LOG_OK) std::abort();
+        }
+        ::close(fd);
+        state.SetBytesProcessed(state.bytes_processed() + size);
+    }
+}
+BENCHMARK(BM_ReadWriteOnce)->Unit(benchmark::kMillisecond);
+
+void BM_NewLimitsThreePhases(benchmark::State& state)
+{
+    const std::string& path = FilePath();
+    for (auto _ : state) {
+        int fd = ::open(path.c_str(), O_RDWR);
+        for (int ph = 0; ph < 3; ++ph)
+            if (NewLimits(fd, ph, -1, -1) != LOG_OK) std::abort();
+        ::close(fd);
+    }
+}
+BENCHMARK(BM_NewLimitsThreePhases)->Unit(benchmark::kMillisecond);
+
+void BM_NewLimitsAllOnePass(benchmark::State& state)
+{
+    const std::string& path = FilePath();
+    for (auto _ : state) {
+        int fd = ::open(path.c_str(), O_RDWR);
+        if (NewLimitsAll(fd) != LOG_OK) std::abort();
+        ::close(fd);
+    }
+}
+BENCHMARK(BM_NewLimitsAllOnePass)->Unit(benchmark::kMillisecond);
+
+}  // namespace
