@@ -36,6 +36,8 @@ struct TableOrder {
     double rows[5];  // at the row Rsce values, the last for Rsce beyond the last row
 };
 
+constexpr int kLastLimitedEven3_12 = 12;
+
 const float kRows5[] = {33.0f, 66.0f, 120.0f, 250.0f, 350.0f};
 const float kRows2[] = {33.0f, 120.0f};
 
@@ -74,7 +76,9 @@ void Table3_12(float out[ORDERS], int32_t cls, const HarmFrame& frame, float Rsc
                float* rsce_recommended)
 {
     const double i1 = frame.hiam[1];
-    for (int n = 2; n <= 38; n += 2) out[n] = float(16.0 / n / 100.0 * i1);
+    // Even orders up to 12: 16/n % of I1. EN61000-3-12 takes the even orders
+    // above 12 into THD and PWHD only, without a limit of their own.
+    for (int n = 2; n <= kLastLimitedEven3_12; n += 2) out[n] = float(16.0 / n / 100.0 * i1);
 
     const TableOrder* table = kTable2;
     int count = 6;
@@ -188,7 +192,8 @@ void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float
         return;  // values 6..9 and unknown classes: no limits
     }
 
-    if (drop_small) {
+    // The specific-waveform limits are not subject to the rule.
+    if (drop_small && cls != CLASS_C_WAVEFORM) {
         const double iref = 0.0006 * double(Iref);
         for (int n = 2; n < ORDERS; ++n) {
             double h = frame.hiam[n];

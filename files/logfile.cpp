@@ -1,5 +1,8 @@
 #include "files/logfile.h"
 
+#include "app/config.h"
+#include "platform/lowfile.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -101,6 +104,12 @@ int LogPread(int fd, void* data, size_t n, int64_t offset)
 
 int LogPwrite(int fd, const void* data, size_t n, int64_t offset)
 {
+    // A handle opened for appending would put every positioned write at the end.
+    const int fl = ::fcntl(fd, F_GETFL);
+    if (fl != -1 && (fl & O_APPEND)) {
+        SetError("Unable to write the logging file: it is open for appending only", 0);
+        return LOG_ERR_IO;
+    }
     auto* p = static_cast<const unsigned char*>(data);
     while (n > 0) {
         ssize_t put = ::pwrite(fd, p, n, off_t(offset));
@@ -128,14 +137,15 @@ int64_t LogFileSize(int fd)
 int LogCreate(const char* path, const Para& p, int* fd)
 {
     if (fd) *fd = -1;
-    int f = ::open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    errno = 0;
+    int f = OpenFile(path, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     if (f < 0) {
         SetError(std::string("Unable to create the logging file ") + path, errno);
         return LOG_ERR_OPEN;
     }
     int rc = LogWriteHeader(f, 0, p);
     if (rc < 0) {
-        ::close(f);
+        LogClose(f);
         return rc;
     }
     if (fd) *fd = f;
@@ -197,6 +207,12 @@ int LogRewritePara(const char* path, const Para& p)
 int LogClose(int fd)
 {
     if (fd < 0) return LOG_OK;
+    if (CloseFile(fd) == 0) return LOG_OK;
+    // Not a handle of OpenFile (or its close failed, which releases it too).
+    if (::fcntl(fd, F_GETFD) == -1) {
+        SetError("Unable to close the logging file", EIO);
+        return LOG_ERR_IO;
+    }
     if (::close(fd) != 0) {
         SetError("Unable to close the logging file", errno);
         return LOG_ERR_IO;
@@ -205,35 +221,6 @@ int LogClose(int fd)
 }
 
 // ---- reader -----------------------------------------------------------------
-
-void MapOldParameter(const unsigned char b[OLD_BLOCK_SIZE], Para* p)
-{
-    std::memset(p, 0, sizeof *p);
-    auto* d = reinterpret_cast<unsigned char*>(p);
-    std::memcpy(d + 0, b + 0, 12);  // if_gpib, baudrate, com_port
-    for (int i = 0; i < 3; ++i) std::memcpy(d + 12 + 4 * i, b + 12, 4);
-    std::memcpy(d + 40, b + 32, 4);        // fl_periods
-    std::memcpy(d + 48, b + 40, 9 * 4);    // fl_minutes .. smoothing
-    std::memcpy(d + 84, b + 76, 7 * 256);  // comment
-    std::memcpy(d + 2016, b + 1868, 256);  // log_file
-    std::memcpy(d + 2272, b + 2124, 4);    // test_kind
-    std::memcpy(d + 2280, b + 2132, 5);    // printer_port
-    std::memcpy(d + 2285, b + 2137, 9);    // serial_no of analyser 1
-    std::memcpy(d + 2312, b + 2146, 7);    // revision of analyser 1
-    std::memcpy(d + 2393, b + 2153, 7);    // sw_version
-    for (int i = 0; i < 3; ++i) {
-        std::memcpy(d + 2400 + 4 * i, b + 2160, 4);  // i_range
-        std::memcpy(d + 2412 + 4 * i, b + 2164, 4);  // u_range
-        std::memcpy(d + 2424 + 4 * i, b + 2168, 4);  // i_scale
-        std::memcpy(d + 2436 + 4 * i, b + 2172, 4);  // u_scale
-    }
-    // Texts copied from the old block keep their terminating zero inside.
-    p->log_file[sizeof p->log_file - 1] = '\0';
-    for (auto& c : p->comment) c[sizeof c - 1] = '\0';
-    p->phases = 1;
-    p->analyser = 0;
-    std::memset(p->test_data, 0, sizeof p->test_data);
-}
 
 void ConvertOldHarmRecord(const unsigned char old[OLD_HARM_RECORD_203], HarmFrame* rec)
 {
@@ -331,7 +318,8 @@ int LogRecognise(int fd, const char* path, LogLayout* out)
             const int64_t expect = OLD_DATA_OFFSET + c * R + (kind == 0 ? LOG_RESULT_RECORD : 0);
             if (S == expect) {
                 L.format = LOG_OLD;
-                MapOldParameter(block, &L.para);
+                L.para = Para{};
+                MapOldParameter(block, L.para);
                 L.test_kind = kind;
                 L.phases = 1;
                 L.record_size = R;
@@ -373,14 +361,15 @@ int LogRecognise(int fd, const char* path, LogLayout* out)
 int LogOpenRead(const char* path, int* fd, LogLayout* out)
 {
     *fd = -1;
-    int f = ::open(path, O_RDONLY | O_CLOEXEC);
+    errno = 0;
+    int f = OpenFile(path, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
     if (f < 0) {
         SetError(std::string("Unable to open the logging file ") + path, errno);
         return LOG_ERR_OPEN;
     }
     int rc = LogRecognise(f, path, out);
     if (rc < 0) {
-        ::close(f);
+        LogClose(f);
         return rc;
     }
     *fd = f;

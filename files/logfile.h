@@ -7,8 +7,11 @@
 // single-phase files (3160-byte settings block, 424/436/464-byte records)
 // are read, never written.
 //
-// Files are handled as POSIX file descriptors. Every write is checked; a
+// Files are handled by the handles of OpenFile (platform/lowfile), which are
+// POSIX descriptors; a handle must not be opened for appending (VAL_APPEND),
+// the writers position every write themselves. Every write is checked; a
 // failed or short write returns a negative status and sets LogErrorText().
+// The old settings block is mapped by MapOldParameter (app/config).
 #pragma once
 
 #include "app/para.h"
@@ -80,7 +83,7 @@ int LogPwrite(int fd, const void* data, size_t n, int64_t offset);
 int64_t LogFileSize(int fd);
 
 // ---- writers ----------------------------------------------------------------
-// Creates or truncates the file (read-write), writes the count 0 at offset 0
+// Creates or truncates the file (read-write, OpenFile handle), writes the count 0 at offset 0
 // and the settings record at offset 4.
 int LogCreate(const char* path, const Para& p, int* fd);
 // Appends one record set (phases records of record_size bytes, phase order),
@@ -98,7 +101,8 @@ int LogAppendResult(int fd, const HarmResult& r);
 // Rewrites the settings record at offset 4 of an existing logging file (the
 // protocol edit); a missing or foreign file is not touched.
 int LogRewritePara(const char* path, const Para& p);
-// Closes the file; LOG_ERR_IO when the close reports a failed write.
+// Closes the file (an OpenFile handle or a plain descriptor); LOG_ERR_IO
+// when the close reports a failed write.
 int LogClose(int fd);
 
 // ---- reader -----------------------------------------------------------------
@@ -109,8 +113,6 @@ int LogRecognise(int fd, const char* path, LogLayout* out);
 // Opens read-only and recognises; on success *fd is open.
 int LogOpenRead(const char* path, int* fd, LogLayout* out);
 
-// Maps the old 3160-byte settings block into a settings record.
-void MapOldParameter(const unsigned char block[OLD_BLOCK_SIZE], Para* p);
 // Converts an old 424-byte harmonic record into the current record `rec`
 // (fields absent from the old record keep their values).
 void ConvertOldHarmRecord(const unsigned char old[OLD_HARM_RECORD_203], HarmFrame* rec);

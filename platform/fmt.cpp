@@ -125,7 +125,7 @@ bool ParseMods(const char* fmt, size_t& pos, Spec& sp)
 
 // Splits "%s[mods]<rest" (or '>'): fills the target/source spec and returns
 // the position of the other side. Without a leading "%s...<" the whole string
-// is the other side and the spec is a plain "%s".
+// is the other side and the specifier is a plain "%s".
 bool SplitDirection(const char* fmt, char mark, Spec& side, size_t& rest)
 {
     side = Spec{};

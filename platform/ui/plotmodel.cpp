@@ -43,6 +43,20 @@ Range DataRange(const Graph& g, bool xAxis, bool log)
         if (log) { lo /= 10; hi *= 10; }
         else { double d = lo == 0 ? 1 : std::fabs(lo) * 0.1; lo -= d; hi += d; }
     }
+    if (log) {
+        // whole decades
+        lo = std::pow(10.0, std::floor(std::log10(lo)));
+        hi = std::pow(10.0, std::ceil(std::log10(hi)));
+    } else if (!xAxis) {
+        // the value axis ends on round numbers (steps of 1, 2 or 5 times a power of ten)
+        double raw = (hi - lo) / 5;
+        double mag = std::pow(10.0, std::floor(std::log10(raw)));
+        double step = mag * 10;
+        for (double m : {1.0, 2.0, 5.0, 10.0})
+            if (m * mag >= raw) { step = m * mag; break; }
+        lo = std::floor(lo / step + 1e-9) * step;
+        hi = std::ceil(hi / step - 1e-9) * step;
+    }
     return Range{lo, hi};
 }
 

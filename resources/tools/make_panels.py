@@ -80,7 +80,7 @@ class L:
         else:
             for w in self.items:
                 if isinstance(w, tuple) and w[0] == "stretch":
-                    out.append(item_xml(Spacer("h" if self.kind == "h" else "v")))
+                    out.append("<item>%s</item>" % item_xml(Spacer("h" if self.kind == "h" else "v")))
                 else:
                     out.append("<item>%s</item>" % item_xml(w))
         out.append("</layout>")
@@ -130,15 +130,21 @@ def value_field(name, dec=3, suffix=None):
     return dspin(name, -1e9, 1e9, dec, 0.0, None, suffix, readonly=True)
 
 
-def line(name, text="", maxlen=None, cb=None, placeholder=None, readonly=False):
+def line(name, text="", maxlen=None, cb=None, placeholder=None, readonly=False, minw=None):
     p = [("text", "string", text)]
+    if minw:
+        p.append(("minimumSize", "size", None))
     if maxlen:
         p.append(("maxLength", "number", maxlen))
     if placeholder:
         p.append(("placeholderText", "string", placeholder))
     if readonly:
         p.append(("readOnly", "bool", True))
-    return W("QLineEdit", name, p, cbp(cb))
+    p = [x for x in p if x[0] != "minimumSize"]
+    w = W("QLineEdit", name, p, cbp(cb))
+    if minw:
+        w.extra = '<property name="minimumSize"><size><width>%d</width><height>0</height></size></property>' % minw
+    return w
 
 
 def ring(name, items, values=None, cb=None, index=0):
@@ -168,6 +174,12 @@ def button(name, text, cb=None, default=False):
     if default:
         p.append(("default", "bool", True))
     return W("QPushButton", name, p, cbp(cb))
+
+
+def small_button(name, text, cb=None, width=32):
+    w = button(name, text, cb)
+    w.extra = '<property name="maximumSize"><size><width>%d</width><height>16777215</height></size></property>' % width
+    return w
 
 
 def toggle(name, text, cb=None):
@@ -331,7 +343,7 @@ harm = group("Harmonic currents", L("grid", [
 ]), name="SETTING_HARM_GROUP")
 
 flk = group("Flicker", L("grid", [
-    (label("Standard"), 0, 0), (ring("SETTING_FL_STANDARD", ["-3-3", "-3-3 A1", "-3-3 A1 switching procedure", "-3-11"], [0, 1, 2, 3], "cbFlVersion"), 0, 1, 1, 3),
+    (label("Standard EN61000"), 0, 0), (ring("SETTING_FL_STANDARD", ["-3-3", "-3-3 A1", "-3-3 A1 switching procedure", "-3-11"], [0, 1, 2, 3], "cbFlVersion"), 0, 1, 1, 3),
     (label("Periods"), 1, 0), (spin("SETTING_FL_PERIODS", 1, 999, 12), 1, 1),
     (label("Period length"), 1, 2), (box("h", [spin("SETTING_FL_MINUTES", 0, 999, 10, suffix=" min"), spin("SETTING_FL_SECONDS", 0, 59, 0, suffix=" s")]), 1, 3),
     (label("dmax limit"), 2, 0), (dspin("SETTING_DMAX", 0, 100, 2, 4.0, suffix=" %"), 2, 1),
@@ -363,7 +375,7 @@ eut = group("Equipment under test", L("form", [
     ("Manufacturer", line("SETTING_MANUFACTURER", "", 19)), ("Type", line("SETTING_TYPE", "", 19)),
     ("Serial No", line("SETTING_SERIAL", "", 19)),
     ("Comment", textbox("SETTING_COMMENT", minh=110)),
-    ("Report logo", box("h", [line("SETTING_LOGO", "", 719, readonly=True), button("SETTING_LOGO_BUTTON", "...", "cbInsertLogo")])),
+    ("Report logo", box("h", [line("SETTING_LOGO", "", 719, readonly=True), small_button("SETTING_LOGO_BUTTON", "...", "cbInsertLogo")])),
 ]))
 
 panel("SETTING", 15, "Settings", L("v", [
@@ -395,13 +407,13 @@ def phase_column(p):
         (label("Ipoh / A"), 5, 2), (value_field("MEASURE_IPOH%d" % p, 4), 5, 3),
     ], spacing=4)
     hl = L("grid", [
-        (led("MEASURE_IALL%d" % p, "I harm.", off_color=RED), 0, 0), (led("MEASURE_UALL%d" % p, "U harm.", off_color=RED), 0, 1),
-        (led("MEASURE_U100%d" % p, "U", off_color=RED), 0, 2), (led("MEASURE_AMP%d" % p, "U ampl.", off_color=RED), 0, 3),
-        (led("MEASURE_FREQL%d" % p, "Freq.", off_color=RED), 1, 0), (led("MEASURE_CREST%d" % p, "Crest", off_color=RED), 1, 1),
-        (led("MEASURE_PHI%d" % p, "Phase", off_color=RED), 1, 2), (led("MEASURE_ACDC_ALL%d" % p, "Rated", off_color=RED), 1, 3),
-        (led("MEASURE_ACDC_MAX%d" % p, "Max", off_color=RED), 2, 0), (led("MEASURE_ACDC_MIN%d" % p, "Min", off_color=RED), 2, 1),
-        (led("MEASURE_ACDC_POW%d" % p, "Power", off_color=RED), 2, 2), (led("MEASURE_PWHD_OK%d" % p, "PWHD", off_color=RED), 2, 3),
-        (led("MEASURE_THD_OK%d" % p, "THD", off_color=RED), 3, 0),
+        (led("MEASURE_IALL%d" % p, "I harm."), 0, 0), (led("MEASURE_UALL%d" % p, "U harm."), 0, 1),
+        (led("MEASURE_U100%d" % p, "U"), 0, 2), (led("MEASURE_AMP%d" % p, "U ampl."), 0, 3),
+        (led("MEASURE_FREQL%d" % p, "Freq."), 1, 0), (led("MEASURE_CREST%d" % p, "Crest"), 1, 1),
+        (led("MEASURE_PHI%d" % p, "Phase"), 1, 2), (led("MEASURE_ACDC_ALL%d" % p, "Rated"), 1, 3),
+        (led("MEASURE_ACDC_MAX%d" % p, "Max"), 2, 0), (led("MEASURE_ACDC_MIN%d" % p, "Min"), 2, 1),
+        (led("MEASURE_ACDC_POW%d" % p, "Power"), 2, 2), (led("MEASURE_PWHD_OK%d" % p, "PWHD"), 2, 3),
+        (led("MEASURE_THD_OK%d" % p, "THD"), 3, 0),
     ], spacing=2)
     fl = L("grid", [
         (label("d(t) / %"), 0, 0), (value_field("MEASURE_DT%d" % p, 2), 0, 1),
@@ -410,9 +422,9 @@ def phase_column(p):
         (label("Pst"), 1, 2), (value_field("MEASURE_PST%d" % p, 3), 1, 3),
         (label("Plt"), 2, 0), (value_field("MEASURE_PLT%d" % p, 3), 2, 1),
         (label("Pmom"), 2, 2), (value_field("MEASURE_PMOM%d" % p, 3), 2, 3),
-        (led("MEASURE_FL_DT%d" % p, "d(t)", off_color=RED), 3, 0), (led("MEASURE_FL_DC%d" % p, "dc", off_color=RED), 3, 1),
-        (led("MEASURE_FL_PST%d" % p, "Pst", off_color=RED), 3, 2), (led("MEASURE_FL_DMAX%d" % p, "dmax", off_color=RED), 3, 3),
-        (led("MEASURE_FL_PLT%d" % p, "Plt", off_color=RED), 4, 0), (led("MEASURE_FL_OVER%d" % p, "Range", off_color=RED), 4, 1),
+        (led("MEASURE_FL_DT%d" % p, "d(t)"), 3, 0), (led("MEASURE_FL_DC%d" % p, "dc"), 3, 1),
+        (led("MEASURE_FL_PST%d" % p, "Pst"), 3, 2), (led("MEASURE_FL_DMAX%d" % p, "dmax"), 3, 3),
+        (led("MEASURE_FL_PLT%d" % p, "Plt"), 4, 0), (led("MEASURE_FL_OVER%d" % p, "Range"), 4, 1),
     ], spacing=2)
     return group("Phase L%d" % p, L("v", [
         graph("MEASURE_GRAPH%d" % p, "Harmonics", "I,A", 0.0, 40.0, bg=0x000000, minh=200),
@@ -451,13 +463,15 @@ RATED = [("RATED_P", "P rated / W"), ("RATED_PF", "PF rated"), ("RATED_I", "I ra
 def result_column(p):
     items = []
     for i, (k, t) in enumerate(LAMPS_H):
-        items.append((led("RESULTS_%s%d" % (k, p), t, off_color=RED), i // 2, i % 2))
+        items.append((led("RESULTS_%s%d" % (k, p), t), i // 3, i % 3))
+    fitems = []
     for i, (k, t) in enumerate(LAMPS_F):
-        items.append((led("RESULTS_%s%d" % (k, p), t, off_color=RED), 7 + i // 2, i % 2))
+        fitems.append((led("RESULTS_%s%d" % (k, p), t), i // 3, i % 3))
     rated = L("grid", [x for i, (k, t) in enumerate(RATED) for x in
                        ((label(t), i % 3, (i // 3) * 2), (value_field("RESULTS_%s%d" % (k, p), 3), i % 3, (i // 3) * 2 + 1))], spacing=3)
     return group("Phase L%d" % p, L("v", [
-        group("Verdicts", L("grid", items, spacing=2)),
+        group("Harmonic verdicts", L("grid", items, spacing=2), name="RESULTS_HGROUP%d" % p),
+        group("Flicker verdicts", L("grid", fitems, spacing=2), name="RESULTS_FGROUP%d" % p),
         group("Rated values (class D)", rated, name="RESULTS_RATEDGROUP%d" % p),
         table("RESULTS_TABLE%d" % p, ["Order", "Imax / A", "Limit / A", "Iavg / A", "Max / %", "Result"], 0, minh=240),
     ], spacing=4), name="RESULTS_COLUMN%d" % p)
@@ -488,7 +502,7 @@ sel = group("Plot selection", L("grid", [
     (box("h", [check("DIAGNOS_PERCENT", "Percent of limit", "cbPercent"), check("DIAGNOS_NORMALISE", "Rated values"), check("DIAGNOS_YSCALE", "Linear y", "cbY_Scale", True)]), 5, 0, 1, 3),
     (box("h", [msg("DIAGNOS_LABEL", ""), msg("DIAGNOS_MIN", ""), msg("DIAGNOS_MAX", "")]), 6, 0, 1, 3),
 ]))
-cur = group("Cursors and zoom", L("grid", [
+cur = group("Cursors and zoom", L("v", [box("v", [L("grid", [
     (check("DIAGNOS_REDCURSOR", "Red cursor", "cbRedCursor"), 0, 0), (line("DIAGNOS_RED_X", readonly=True), 0, 1), (line("DIAGNOS_RED_Y", readonly=True), 0, 2),
     (button("DIAGNOS_REDMIN", "Min", "cbRedMin"), 0, 3), (button("DIAGNOS_REDMAX", "Max", "cbRedMax"), 0, 4),
     (check("DIAGNOS_BLACKCURSOR", "Black cursor", "cbBlackCursor"), 1, 0), (line("DIAGNOS_BLACK_X", readonly=True), 1, 1), (line("DIAGNOS_BLACK_Y", readonly=True), 1, 2),
@@ -496,7 +510,7 @@ cur = group("Cursors and zoom", L("grid", [
     (check("DIAGNOS_DIFFERENCE", "Difference", "cbDifference"), 2, 0), (line("DIAGNOS_DIFF_X", readonly=True), 2, 1), (line("DIAGNOS_DIFF_Y", readonly=True), 2, 2),
     (box("h", [check("DIAGNOS_ZOOMX", "Zoom X", "cbZoomX"), check("DIAGNOS_ZOOMY", "Zoom Y", "cbZoomY"), check("DIAGNOS_ZOOMXY", "Zoom XY", "cbZoomXY"),
                button("DIAGNOS_ZOOM", "Zoom", "cbZoom"), button("DIAGNOS_RESTORE", "Restore", "cbRestore"), button("DIAGNOS_SCALEGRAPH", "Time curves", "cbScaleGraph")]), 3, 0, 1, 5),
-]))
+])]), STRETCH]))
 frame = group("Frames", L("grid", [
     (check("DIAGNOS_VIEWMODE", "Standard view", "cbViewMode", True), 0, 0), (label("Phase"), 0, 1), (ring("DIAGNOS_PHASE", ["L1", "L2", "L3"], [0, 1, 2], "cbPhase"), 0, 2),
     (label("Frame"), 1, 0), (spin("DIAGNOS_FRAME", 0, 10000000, 0, "cbFrame"), 1, 1), (check("DIAGNOS_SHOWLIMITS", "Limits", None, True), 1, 2),
@@ -532,7 +546,7 @@ panel("PANELIO", 7, "Analog inputs", L("v", [
         [(check("PANELIO_GROUP%d" % a, "Read inputs", "cbGroup%d" % a), 0, 0, 1, 3),
          (label("Name"), 1, 0), (label("Low"), 1, 1), (label("High"), 1, 2)] +
         [x for k in range(1, 5) for x in (
-            (line("PANELIO_NAME%d_%d" % (a, k), "Ch %d" % k, 9, ("cbName%d" % k) if a == 1 else "cbName%d_%d" % (a - 1, k)), k + 1, 0),
+            (line("PANELIO_NAME%d_%d" % (a, k), "Ch %d" % k, 9, ("cbName%d" % k) if a == 1 else "cbName%d_%d" % (a - 1, k), minw=90), k + 1, 0),
             (dspin("PANELIO_LOW%d_%d" % (a, k), -1e6, 1e6, 3, 0.0), k + 1, 1),
             (dspin("PANELIO_HIGH%d_%d" % (a, k), -1e6, 1e6, 3, 10.0), k + 1, 2))], spacing=4)) for a in PHASES]),
     box("h", [STRETCH, button("PANELIO_CANCEL", "Cancel", "CALLCANCELIO"), button("PANELIO_OK", "OK", "CALLSAVEIO", default=True)]),
@@ -545,7 +559,7 @@ panel("EDIT", 4, "Test data", L("v", [
         ("Manufacturer", line("EDIT_MANUFACTURER", "", 19, "cbEditManuf")), ("Type", line("EDIT_TYPE", "", 19, "cbEditType")),
         ("Serial No", line("EDIT_SERIAL", "", 19, "cbEditSNummer")),
         ("Comment", textbox("EDIT_COMMENT", cb="cbEditUUData", minh=120)),
-        ("Report logo", box("h", [line("EDIT_LOGO", "", 719, readonly=True), button("EDIT_LOGO_BUTTON", "...", "cbInsertLogo")])),
+        ("Report logo", box("h", [line("EDIT_LOGO", "", 719, readonly=True), small_button("EDIT_LOGO_BUTTON", "...", "cbInsertLogo")])),
     ])),
     box("h", [STRETCH, button("EDIT_CANCEL", "Cancel", "cbCancel_Edit"), button("EDIT_OK", "OK", "cbOK_Edit", default=True)]),
 ], margins=10), cls="QDialog", w=520, h=480)

@@ -1,5 +1,6 @@
 // The logging-file layout, checked against files built byte by byte.
 #include "files/logfile.h"
+#include "platform/lowfile.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ protected:
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(::write(fd, b.data(), b.size()), ssize_t(b.size()));
-        ::close(fd);
+        LogClose(fd);
     }
     Bytes Read()
     {
@@ -82,7 +83,7 @@ protected:
         if (!b.empty()) {
             EXPECT_EQ(LogPread(fd, b.data(), b.size(), 0), LOG_OK);
         }
-        ::close(fd);
+        LogClose(fd);
         return b;
     }
     // Recognises the written bytes; returns the status.
@@ -91,7 +92,7 @@ protected:
         Write(b);
         int fd = -1;
         int rc = LogOpenRead(path.c_str(), &fd, L);
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) LogClose(fd);
         return rc;
     }
     // FLTR tags of the frames the reader yields, phase `phase`.
@@ -113,7 +114,7 @@ protected:
             tags.push_back(t);
         }
         EXPECT_EQ(rc, 0);
-        ::close(fd);
+        LogClose(fd);
         return tags;
     }
 };
@@ -141,7 +142,7 @@ TEST_F(LogFileTest, CurrentHarmonicFiles)
     ASSERT_EQ(LogReadResults(fd, L, res), 3);
     EXPECT_EQ(res[1].fltr, 7001);
     EXPECT_EQ(res[2].hpm, 102.0f);
-    ::close(fd);
+    LogClose(fd);
 
     // A run stopped before its first frame: header and one result record.
     Bytes empty = CurrentFile(0, 1, 0, 1);
@@ -331,7 +332,7 @@ TEST_F(LogFileTest, OldHarmonicFilesByVersion)
         HarmResult res[3];
         ASSERT_EQ(LogReadResults(fd, L, res), 1);
         EXPECT_EQ(res[0].fltr, 99);
-        ::close(fd);
+        LogClose(fd);
     }
 }
 
@@ -504,7 +505,14 @@ TEST_F(LogFileTest, FailedWritesAreReported)
     Para p{};
     EXPECT_EQ(LogWriteHeader(fd, 1, p), LOG_ERR_IO);
     EXPECT_EQ(LogAppendResult(fd, HarmResult{}), LOG_ERR_IO);
-    ::close(fd);
+    LogClose(fd);
+
+    // A handle opened for appending cannot rewrite the count in place.
+    int app = OpenFile(path.c_str(), VAL_READ_WRITE, VAL_APPEND, VAL_BINARY);
+    ASSERT_GE(app, 0);
+    EXPECT_EQ(LogWriteCount(app, 5), LOG_ERR_IO);
+    EXPECT_EQ(LogClose(app), LOG_OK);
+    EXPECT_EQ(FileSize(path.c_str()), 0);
 
     int out = 0;
     EXPECT_EQ(LogCreate("/nonexistent-dir/x.qel", p, &out), LOG_ERR_OPEN);

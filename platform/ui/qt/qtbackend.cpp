@@ -28,7 +28,9 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QUiLoader>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 
@@ -113,9 +115,11 @@ public:
     {
         Loader loader;
         QFile f(QString::fromStdString(p.file));
-        if (!f.open(QIODevice::ReadOnly)) return;
-        QWidget* root = loader.load(&f, nullptr);
-        if (!root) return;
+        QWidget* root = f.open(QIODevice::ReadOnly) ? loader.load(&f, nullptr) : nullptr;
+        if (!root) {
+            std::fprintf(stderr, "panel %s: %s\n", p.file.c_str(), loader.errorString().toLocal8Bit().constData());
+            return;
+        }
         View& v = views[p.handle];
         v.root = root;
         root->setWindowTitle(QString::fromStdString(p.title));
@@ -133,6 +137,14 @@ public:
             if (!w) continue;
             v.widgets[c.id] = w;
             connectControl(p.handle, c, w);
+            if (auto* tw = qobject_cast<QTableWidget*>(w)) {
+                tw->setWordWrap(false);
+                tw->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+                tw->verticalHeader()->setDefaultSectionSize(tw->fontMetrics().height() + 6);
+                bool rowLabels = false;
+                for (const auto& l : c.rowLabels) rowLabels = rowLabels || !l.empty();
+                tw->verticalHeader()->setVisible(rowLabels);
+            }
             if (c.kind == Kind::Timer) {
                 auto* t = new QTimer(root);
                 v.timers[c.id] = t;
@@ -199,7 +211,6 @@ public:
             int at = tabs->indexOf(root);
             if (at < 0) {
                 at = tabs->addTab(root, root->windowTitle());
-                root->show();
             }
             bool dimmed = c.pageDimmed.count(page) && c.pageDimmed.at(page);
             tabs->setTabEnabled(at, !dimmed);
@@ -454,7 +465,7 @@ public:
                         const Cell& cell = c.cells[size_t(r)][size_t(k)];
                         auto* item = tw->item(r, k);
                         if (!item) { item = new QTableWidgetItem; tw->setItem(r, k, item); }
-                        item->setText(QString::fromStdString(cell.value.text()));
+                        item->setText(CellText(cell));
                         auto a = cell.attrs.find(ATTR_TEXT_BGCOLOR);
                         item->setBackground(a != cell.attrs.end() && !(a->second & VAL_TRANSPARENT) ? QBrush(Col(a->second)) : QBrush());
                         auto f = cell.attrs.find(ATTR_TEXT_COLOR);
@@ -477,6 +488,15 @@ public:
             break;
         }
         --applying;
+    }
+
+    // Numbers in table cells: the cell's precision (decimals) when set, else five significant digits.
+    static QString CellText(const Cell& cell)
+    {
+        if (!cell.value.numeric()) return QString::fromStdString(cell.value.text());
+        auto prec = cell.attrs.find(ATTR_PRECISION);
+        if (prec != cell.attrs.end()) return QString::number(cell.value.num(), 'f', std::clamp(prec->second, 0, 15));
+        return QString::number(cell.value.num(), 'g', 5);
     }
 
     // Column escapes (ESC p <pixels> c) become spaces in a list line.
