@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/para.h"
@@ -18,6 +19,16 @@
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+
+namespace {
+// Removes a partly written output, but only a regular file: a device such as
+// /dev/full (or anything else that is not a plain file) is never unlinked.
+void RemovePartialOutput(const char* path)
+{
+    struct stat st;
+    if (::lstat(path, &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path);
+}
+}  // namespace
 
 char export_file[1024] = "";
 
@@ -244,7 +255,7 @@ long long ExportFrames(const char* path, const ExportOptions& opt, std::string* 
     if (CloseFile(o.handle) < 0 || failed) {
         errno = failed ? saved : errno;
         if (error) *error = SysError(std::string("Unable to write the export file ") + path);
-        ::unlink(path);
+        RemovePartialOutput(path);
         return -1;
     }
     if (opt.progress_panel) SetCtrlVal(opt.progress_panel, opt.progress_control, frames);
@@ -392,7 +403,7 @@ int CutMeasurement(const char* source, const char* target, int32_t first, int32_
         std::string why = LogErrorText();
         LogClose(sfd);
         LogClose(dfd);
-        ::unlink(target);
+        RemovePartialOutput(target);
         return fail(code, why);
     };
 
@@ -468,7 +479,7 @@ int CutMeasurement(const char* source, const char* target, int32_t first, int32_
     LogClose(sfd);
     if ((rc = LogClose(dfd)) < 0) {
         std::string why = LogErrorText();
-        ::unlink(target);
+        RemovePartialOutput(target);
         return fail(rc, why);
     }
     return copied;
