@@ -1,6 +1,7 @@
 // Loading a stored measurement into the program's working state.
 #include "files/load.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -25,25 +26,44 @@ FrameList* ListCreate(size_t itemSize)
 
 void ListDispose(FrameList* list) { delete list; }
 
+namespace {
+void Grow(FrameList* list, size_t need)
+{
+    if (need <= list->capacity) return;
+    size_t cap = list->capacity ? list->capacity * 2 : 64;
+    if (cap < need) cap = need;
+    std::unique_ptr<unsigned char[]> b(new unsigned char[cap * list->item_size]);
+    if (list->count) std::memcpy(b.get(), list->bytes.get(), list->count * list->item_size);
+    list->bytes = std::move(b);
+    list->capacity = cap;
+}
+}  // namespace
+
 int ListInsertItem(FrameList* list, const void* item, int position)
 {
     if (!list || !item) return -1;
     if (position != END_OF_LIST && size_t(position) != list->count + 1) return -1;
-    const size_t at = list->count * list->item_size;
-    if (list->bytes.size() < at + list->item_size) {
-        size_t cap = list->bytes.size() ? list->bytes.size() * 2 : list->item_size * 64;
-        if (cap < at + list->item_size) cap = at + list->item_size;
-        list->bytes.resize(cap);
-    }
-    std::memcpy(list->bytes.data() + at, item, list->item_size);
+    Grow(list, list->count + 1);
+    std::memcpy(list->bytes.get() + list->count * list->item_size, item, list->item_size);
     ++list->count;
     return 0;
+}
+
+unsigned char* ListReserveItems(FrameList* list, size_t items)
+{
+    Grow(list, list->count + items);
+    return list->bytes.get() + list->count * list->item_size;
+}
+
+void ListCommitItems(FrameList* list, size_t items)
+{
+    if (list->count + items <= list->capacity) list->count += items;
 }
 
 const unsigned char* ListGetPtrToItem(const FrameList* list, int position)
 {
     if (!list || position < 1 || size_t(position) > list->count) return nullptr;
-    return list->bytes.data() + size_t(position - 1) * list->item_size;
+    return list->bytes.get() + size_t(position - 1) * list->item_size;
 }
 
 int ListGetItem(const FrameList* list, void* item, int position)
@@ -58,7 +78,7 @@ int ListNumItems(const FrameList* list) { return list ? int(list->count) : 0; }
 
 void ListPreallocate(FrameList* list, size_t items)
 {
-    if (list && list->bytes.size() < items * list->item_size) list->bytes.resize(items * list->item_size);
+    if (list) Grow(list, items);
 }
 
 // ---- state ----------------------------------------------------------------------
@@ -112,12 +132,20 @@ void ShowProgress(int32_t value)
     SetCtrlVal(prepare, PREPARE_PROGRESS, value);
 }
 
+// Empty lists for a new load. The storage of the previous lists is kept when
+// it fits (same element size, not more than twice the room needed), which
+// spares the system from mapping the memory again.
 void NewLists(size_t item_size, int32_t frames)
 {
+    const size_t need = frames > 0 ? size_t(frames) : 0;
     for (auto& l : listbuf) {
+        if (l && l->item_size == item_size && l->capacity >= need && l->capacity <= 2 * need + 64) {
+            l->count = 0;
+            continue;
+        }
         ListDispose(l);
         l = ListCreate(item_size);
-        if (frames > 0) ListPreallocate(l, size_t(frames));
+        if (need) ListPreallocate(l, need);
     }
 }
 
@@ -152,34 +180,98 @@ void SetExportChoicesDimmed(int dimmed)
     for (int c : {EXPORT_10MS, EXPORT_FRAME, EXPORT_PST}) SetCtrlAttribute(panExport, c, ATTR_DIMMED, dimmed);
 }
 
+// Maxima of one harmonic frame record (stored bytes) of phase p, frame k.
+// A limit counts when it is neither 0 nor the no-value mark (any NaN).
+// Written without branches so that the orders are handled in parallel
+// (AVX2 where the processor has it).
+__attribute__((target_clones("avx2", "default"))) void HarmonicMaxima(const unsigned char* rec, int p, int32_t k)
+{
+    const unsigned char* pc = rec + offsetof(HarmFrame, hiam);
+    const unsigned char* pl = rec + offsetof(HarmFrame, limit);
+    float* hm = h_max[p];
+    float* mx = max[p];
+    int32_t* fr = fr_max[p];
+    int32_t* none = IsLimNaN[p];
+    for (int h = 0; h < ORDERS; ++h) {
+        float c, l;
+        uint32_t b;
+        std::memcpy(&c, pc + 4 * h, 4);
+        std::memcpy(&l, pl + 4 * h, 4);
+        std::memcpy(&b, pl + 4 * h, 4);
+        const uint32_t a = b & 0x7FFFFFFFu;
+        const int32_t v = -int32_t(a != 0 && a <= 0x7F800000u);   // all ones when usable
+        const float u = 100.0f * c / (v ? l : 1.0f);
+        const float uu = v ? u : -INFINITY;
+        hm[h] = c > hm[h] ? c : hm[h];
+        none[h] &= ~v;
+        const int32_t gt = -int32_t(uu > mx[h]);
+        mx[h] = gt ? uu : mx[h];
+        fr[h] = (k & gt) | (fr[h] & ~gt);
+    }
+}
+
+void FirstFrameFrom(const unsigned char* rec)
+{
+    if (firstframe != 0) return;
+    float c;
+    std::memcpy(&c, rec + offsetof(HarmFrame, count), 4);
+    firstframe = c;
+}
+
+// Current-format harmonic sets straight from the file into the lists.
+int ReadHarmonicSets(int fd, const LogLayout& L)
+{
+    const int P = L.phases;
+    const size_t R = sizeof(HarmFrame);
+    const size_t set_bytes = size_t(P) * R;
+    constexpr int32_t kChunkSets = 512;  // stays in the cache between read and copy
+    static std::unique_ptr<unsigned char[]> chunk(new unsigned char[size_t(kChunkSets) * 3 * sizeof(HarmFrame)]);
+    int64_t offset = L.data_offset;
+    for (int32_t done = 0; done < L.sets;) {
+        const int32_t n = L.sets - done < kChunkSets ? L.sets - done : kChunkSets;
+        if (LogPread(fd, chunk.get(), size_t(n) * set_bytes, offset) < 0) return LOG_ERR_IO;
+        unsigned char* dst[3] = {};
+        for (int p = 0; p < P; ++p) dst[p] = ListReserveItems(listbuf[p], size_t(n));
+        for (int32_t i = 0; i < n; ++i) {
+            const unsigned char* set = chunk.get() + size_t(i) * set_bytes;
+            FirstFrameFrom(set);
+            for (int p = 0; p < P; ++p) {
+                unsigned char* rec = dst[p] + size_t(i) * R;
+                std::memcpy(rec, set + size_t(p) * R, R);
+                HarmonicMaxima(set + size_t(p) * R, p, done + i);
+            }
+        }
+        for (int p = 0; p < P; ++p) {
+            ListCommitItems(listbuf[p], size_t(n));
+            std::memcpy(&buf[p], dst[p] + size_t(n - 1) * R, R);
+        }
+        done += n;
+        offset += int64_t(n) * int64_t(set_bytes);
+        size = done;
+        ShowProgress(size);
+    }
+    return 1;
+}
+
 // Harmonic frames: lists, maxima, then the result records.
 void LoadHarmonic(LogFrameReader& reader, const LogLayout& L)
 {
     const int P = L.phases;
     SetExportChoicesDimmed(1);
     NewLists(sizeof(HarmFrame), L.frames);
-    HarmFrame recs[3];
-    int rc;
-    for (int32_t k = 0; (rc = LogReadNextFrame(&reader, recs)) == 1; ++k) {
-        for (int p = 0; p < P; ++p) buf[p] = recs[p];
-        if (firstframe == 0) firstframe = buf[0].count;
-        ++size;
-        if (size % kProgressStep == 0) ShowProgress(size);
-        for (int p = 0; p < P; ++p) {
-            ListInsertItem(listbuf[p], &buf[p], END_OF_LIST);
-            const HarmFrame& f = buf[p];
-            for (int h = 0; h < ORDERS; ++h) {
-                const float cur = f.hiam[h];
-                if (cur > h_max[p][h]) h_max[p][h] = cur;
-                const float lim = f.limit[h];
-                if (lim != 0 && !IsNaN(lim)) {
-                    IsLimNaN[p][h] = 0;
-                    const float u = 100.0f * cur / lim;
-                    if (u > max[p][h]) {
-                        max[p][h] = u;
-                        fr_max[p][h] = k;
-                    }
-                }
+    int rc = 0;
+    if (L.format != LOG_OLD) {
+        rc = ReadHarmonicSets(reader.fd, L);
+    } else {
+        HarmFrame recs[3];
+        for (int32_t k = 0; (rc = LogReadNextFrame(&reader, recs)) == 1; ++k) {
+            for (int p = 0; p < P; ++p) buf[p] = recs[p];
+            FirstFrameFrom(reinterpret_cast<const unsigned char*>(&buf[0]));
+            ++size;
+            if (size % kProgressStep == 0) ShowProgress(size);
+            for (int p = 0; p < P; ++p) {
+                ListInsertItem(listbuf[p], &buf[p], END_OF_LIST);
+                HarmonicMaxima(ListGetPtrToItem(listbuf[p], size), p, k);
             }
         }
     }

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // ---- frame lists ------------------------------------------------------------
 // A growable list of fixed-size elements: append at the end, access by
@@ -13,7 +13,8 @@
 struct FrameList {
     size_t item_size = 0;
     size_t count = 0;
-    std::vector<unsigned char> bytes;
+    size_t capacity = 0;                  // elements
+    std::unique_ptr<unsigned char[]> bytes;
 };
 constexpr int END_OF_LIST = 0;
 FrameList* ListCreate(size_t itemSize);
@@ -26,6 +27,10 @@ int ListGetItem(const FrameList* list, void* item, int position);
 const unsigned char* ListGetPtrToItem(const FrameList* list, int position);
 int ListNumItems(const FrameList* list);
 void ListPreallocate(FrameList* list, size_t items);
+// Room for `items` more elements at the end; returns where they go (the
+// caller fills them and then calls ListCommitItems).
+unsigned char* ListReserveItems(FrameList* list, size_t items);
+void ListCommitItems(FrameList* list, size_t items);
 
 // ---- state filled by loading ---------------------------------------------
 extern FrameList* listbuf[3];   // frames per phase (460 or 488-byte records)
