@@ -1,15 +1,15 @@
 // Functions of other subsystems that start-up, the work modes and shutdown
-// call when they are part of the program. They are declared weak: until the
+// call: the settings page and the ranges directly, the rest when they are
+// part of the program. They are declared weak: until the
 // subsystem that defines them is linked in, the address is null and the
 // caller does without. Programs link the core as a whole archive so that
 // every definition present is found.
 #pragma once
 
 #include "app/para.h"
+#include "app/settings_panel.h"   // set_parameter, SetSettings
+#include "evaluation/ranges.h"    // AdaptTypeOfAnalyser
 
-extern void set_parameter(Para record) __attribute__((weak));          // settings record -> panels
-extern void SetSettings() __attribute__((weak));                       // panels -> settings record
-extern void AdaptTypeOfAnalyser(int flag, int panel, int control) __attribute__((weak));
 extern int load_measurement(const char* path, int first, int last) __attribute__((weak));
 extern void SetResultsPanel(int test_kind) __attribute__((weak));
 extern void DrawData(int phase) __attribute__((weak));

@@ -39,7 +39,7 @@ void OpenStoredMeasurement(const std::string& path)
     workmode = 1;
     viewmode = 3;
     load_measurement(path.c_str(), -1, -1);
-    if (set_parameter) set_parameter(para);
+    set_parameter(para);
     SetPanelsToMode(1);
     if (SetResultsPanel) SetResultsPanel(para.test_kind);
     SetCtrlVal(diagnos, DIAGNOS_VIEWMODE, 1);
@@ -129,8 +129,8 @@ int StartUp(const StartOptions& options)
     if (GetBitmapFromFile(picture.c_str(), &bitmap) == 0) SetCtrlBitmap(intro, INTRO_PICTURE, 0, bitmap);
 
     LoadDefaultConfig();
-    if (set_parameter) set_parameter(para);
-    if (AdaptTypeOfAnalyser) AdaptTypeOfAnalyser(0, setting, SETTING_ANALYSER);
+    set_parameter(para);
+    AdaptTypeOfAnalyser(0, setting, SETTING_ANALYSER);
     default_para();
 
     workmode = 3;
@@ -186,7 +186,7 @@ UI_PANEL_CALLBACK(cbPanel);
 int SaveConfiguration()
 {
     workmode = 2;
-    if (SetSettings) SetSettings();
+    SetSettings();
     ReadCommentAndTestData();
     char path[MAX_PATHNAME_LEN];
     int r = FileSelectPopup(ProjectDir().c_str(), "*.cfg", "*.cfg", "Select Configuration file!", VAL_SAVE_BUTTON,
@@ -203,7 +203,7 @@ int LoadConfiguration()
     if (r == VAL_NO_FILE_SELECTED) return 0;
     if (LoadConfigurationFrom(path) != 1) return -1;
     workmode = 2;
-    if (set_parameter) set_parameter(para);
+    set_parameter(para);
     return 1;
 }
 

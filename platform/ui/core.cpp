@@ -247,14 +247,27 @@ bool SameValue(const Value& a, double v)
     return x == v || std::fabs(x - v) <= 1e-9 * std::max(std::fabs(x), std::fabs(v));
 }
 
+// Whole-number view of a value; false for NaN and values outside int.
+bool ToInt(double d, int* out)
+{
+    if (!std::isfinite(d) || d > 2147483647.0 || d < -2147483648.0) return false;
+    *out = int(std::llround(d));
+    return true;
+}
+
 int SetNumber(int panel, Control* c, double v, bool isInt, long long iv)
 {
+    if (!isInt && std::isnan(v) && c->integer) return UIE_OperationNotAllowed;
     switch (c->kind) {
     case Kind::Numeric: case Kind::Slide: case Kind::CheckBox: case Kind::Toggle:
     case Kind::Led: case Kind::Command:
         if (c->kind == Kind::CheckBox || c->kind == Kind::Toggle || c->kind == Kind::Led)
             c->value = Value::ofInt(v != 0);
-        else if (c->integer) c->value = Value::ofInt((long long)std::llround(Clamp(c, isInt ? double(iv) : v)));
+        else if (c->integer) {
+            double d = Clamp(c, isInt ? double(iv) : v);
+            if (!std::isfinite(d)) return UIE_OperationNotAllowed;
+            c->value = Value::ofInt((long long)std::llround(d));
+        }
         else c->value = Value::ofReal(Clamp(c, v));
         break;
     case Kind::Ring: case Kind::ListBox: {
@@ -406,7 +419,9 @@ const char* KindName(Kind k)
 int Control::attrInt(int a, int fallback) const
 {
     auto it = attrs.find(a);
-    return it == attrs.end() ? fallback : int(it->second.type == Value::Real ? std::lround(it->second.d) : it->second.i);
+    if (it == attrs.end() || !it->second.numeric()) return fallback;
+    double d = std::clamp(it->second.num(), -2147483648.0, 2147483647.0);
+    return std::isfinite(d) ? int(std::llround(d)) : fallback;
 }
 double Control::attrReal(int a, double fallback) const
 {
@@ -812,7 +827,7 @@ int GetCtrlVal(int panel, int control, int* v)
     CTRL_OR_FAIL(panel, control);
     double d;
     int r = GetNum(c, &d);
-    if (r == 0) *v = int(std::llround(d));
+    if (r == 0 && !ToInt(d, v)) return UIE_OperationNotAllowed;
     return r;
 }
 
@@ -956,7 +971,9 @@ int SetCtrlAttribute(int panel, int control, int attr, double value)
         Changed(panel, *c);
         return 0;
     }
-    return SetCtrlAttribute(panel, control, attr, int(std::lround(value)));
+    int iv = 0;
+    if (!ToInt(value, &iv)) return UIE_OperationNotAllowed;
+    return SetCtrlAttribute(panel, control, attr, iv);
 }
 
 int SetCtrlAttribute(int panel, int control, int attr, const char* value)
@@ -986,8 +1003,7 @@ int GetCtrlAttribute(int panel, int control, int attr, int* value)
         if (attr == ATTR_TEXT_COLOR || attr == ATTR_FRAME_COLOR) { *value = VAL_BLACK; return 0; }
         return UIE_OperationNotAllowed;
     }
-    if (!it->second.numeric()) return UIE_OperationNotAllowed;
-    *value = int(std::llround(it->second.num()));
+    if (!it->second.numeric() || !ToInt(it->second.num(), value)) return UIE_OperationNotAllowed;
     return 0;
 }
 
@@ -1162,8 +1178,7 @@ int GetValueFromIndex(int panel, int control, int index, int* value)
     const Item* it;
     int r = ItemAt(panel, control, index, &it);
     if (r < 0) return r;
-    if (!it->value.numeric()) return UIE_OperationNotAllowed;
-    *value = int(std::llround(it->value.num()));
+    if (!it->value.numeric() || !ToInt(it->value.num(), value)) return UIE_OperationNotAllowed;
     return 0;
 }
 

@@ -120,6 +120,13 @@ TEST_F(Demo, ValuesFollowTheControlKind)
     GetCtrlVal(p, name, &s);
     EXPECT_EQ(s, "a rather");    // the field's maximum length
     EXPECT_EQ(SetCtrlVal(p, name, 5), UIE_OperationNotAllowed);
+    EXPECT_EQ(SetCtrlVal(p, count, std::nan("")), UIE_OperationNotAllowed);   // no NaN in a whole-number field
+    SetCtrlVal(p, level, 1e20);
+    EXPECT_EQ(GetCtrlVal(p, level, &i), 0);
+    EXPECT_EQ(i, 1000);   // the field's maximum
+    SetCtrlAttribute(p, level, ATTR_MAX_VALUE, 1e12);
+    SetCtrlVal(p, level, 1e11);
+    EXPECT_EQ(GetCtrlVal(p, level, &i), UIE_OperationNotAllowed);   // too large for an int, never garbage
     EXPECT_EQ(GetCtrlVal(p, msg, &i), UIE_OperationNotAllowed);
     EXPECT_EQ(SetCtrlVal(p, 99, 1), UIE_InvalidControl);
     EXPECT_EQ(SetCtrlVal(999, count, 1), UIE_InvalidPanel);

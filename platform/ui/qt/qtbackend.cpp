@@ -22,7 +22,9 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -33,6 +35,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "platform/ui/model.h"
 #include "platform/ui/qt/widgets.h"
@@ -61,6 +64,46 @@ void FromImage(const QImage& src, Bitmap* b)
     for (int y = 0; y < b->height; ++y)
         for (int x = 0; x < b->width; ++x) b->argb[size_t(y) * size_t(b->width) + size_t(x)] = img.pixel(x, y);
 }
+
+// List lines with column escapes: ESC "p" <pixels> then "c" (centred at that
+// position), "l" (left-aligned from it) or "r" (right-aligned to it).
+class ColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QString raw = index.data(Qt::UserRole).toString();
+        if (!raw.contains(QChar(27))) { QStyledItemDelegate::paint(p, option, index); return; }
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        o.text.clear();
+        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, p, o.widget);
+        p->save();
+        p->setPen(o.palette.color(o.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        QFontMetrics fm(o.font);
+        QRect r = o.rect.adjusted(3, 0, -3, 0);
+        int x = r.left();
+        char mode = 'l';
+        int i = 0;
+        while (i < raw.size()) {
+            int next = raw.indexOf(QChar(27), i);
+            QString seg = raw.mid(i, next < 0 ? -1 : next - i);
+            int w = fm.horizontalAdvance(seg);
+            int at = mode == 'c' ? x - w / 2 : mode == 'r' ? x - w : x;
+            p->drawText(QRect(at, r.top(), w + 2, r.height()), Qt::AlignVCenter | Qt::AlignLeft, seg);
+            if (next < 0) break;
+            int j = next + 1;
+            if (j < raw.size() && raw[j] == 'p') {
+                int k = j + 1;
+                while (k < raw.size() && raw[k].isDigit()) ++k;
+                x = o.rect.left() + raw.mid(j + 1, k - j - 1).toInt();
+                mode = k < raw.size() ? raw[k].toLatin1() : 'l';
+                i = k + 1;
+            } else i = j;
+        }
+        p->restore();
+    }
+};
 
 class Loader : public QUiLoader {
 public:
@@ -127,6 +170,13 @@ public:
         if (auto* dlg = qobject_cast<QDialog*>(root)) {
             dlg->setModal(false);
             QObject::connect(dlg, &QDialog::rejected, dlg, [h = p.handle] { ClosedByUser(h); });
+        }
+        // Fields may shrink below their text's width so that the pages fit
+        // smaller screens; their size hints keep the comfortable widths.
+        for (QAbstractSpinBox* sb : root->findChildren<QAbstractSpinBox*>()) sb->setMinimumWidth(72);
+        for (QComboBox* cb : root->findChildren<QComboBox*>()) {
+            cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            cb->setMinimumContentsLength(6);
         }
         for (QLabel* l : root->findChildren<QLabel*>())
             if (l->buddy())
@@ -208,10 +258,18 @@ public:
             auto it = views.find(page);
             if (it == views.end()) continue;
             QWidget* root = it->second.root;
-            int at = tabs->indexOf(root);
-            if (at < 0) {
-                at = tabs->addTab(root, root->windowTitle());
+            // each page scrolls inside its tab, so the window fits small screens
+            QWidget* holder = root->parentWidget() && root->parentWidget()->parentWidget()
+                                  ? qobject_cast<QScrollArea*>(root->parentWidget()->parentWidget()) : nullptr;
+            if (!holder) {
+                auto* scroll = new QScrollArea;
+                scroll->setWidgetResizable(true);
+                scroll->setFrameShape(QFrame::NoFrame);
+                scroll->setWidget(root);
+                holder = scroll;
+                tabs->addTab(scroll, root->windowTitle());
             }
+            int at = tabs->indexOf(holder);
             bool dimmed = c.pageDimmed.count(page) && c.pageDimmed.at(page);
             tabs->setTabEnabled(at, !dimmed);
             if (page == c.activePage) tabs->setCurrentIndex(at);
@@ -224,7 +282,8 @@ public:
                 Control* cc = FindCtrl(h, id);
                 if (!cc) return;
                 for (int page : cc->pages)
-                    if (views.count(page) && tabs->indexOf(views[page].root) == index) cc->activePage = page;
+                    if (views.count(page) && tabs->widget(index) && tabs->widget(index)->isAncestorOf(views[page].root))
+                        cc->activePage = page;
             });
         }
     }
@@ -241,7 +300,31 @@ public:
         else t->second->stop();
     }
 
-    void ctrlChanged(Panel& p, Control& c) override { apply(p, c); }
+    // Control changes are applied to the widgets once per turn of the event
+    // loop, so that filling a table or a list cell by cell stays linear.
+    std::set<std::pair<int, int>> dirty;
+    bool flushScheduled = false;
+
+    void ctrlChanged(Panel& p, Control& c) override
+    {
+        dirty.insert({p.handle, c.id});
+        if (!flushScheduled) {
+            flushScheduled = true;
+            QMetaObject::invokeMethod(qApp, [this] { flush(); }, Qt::QueuedConnection);
+        }
+    }
+
+    void flush()
+    {
+        flushScheduled = false;
+        auto todo = std::move(dirty);
+        dirty.clear();
+        for (const auto& [h, id] : todo) {
+            Panel* p = FindPanel(h);
+            Control* c = p ? p->find(id) : nullptr;
+            if (c) apply(*p, *c);
+        }
+    }
 
     void connectControl(int h, Control& c, QWidget* w)
     {
@@ -283,6 +366,7 @@ public:
             });
         } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
             lw->setContextMenuPolicy(Qt::CustomContextMenu);
+            lw->setItemDelegate(new ColumnDelegate(lw));
             QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, h, id](int row) {
                 if (applying || row < 0) return;
                 SetModel(h, id, [row](Control& cc) { cc.index = row; });
@@ -429,7 +513,11 @@ public:
                 for (int i = 0; same && i < lw->count(); ++i) same = lw->item(i)->text().toStdString() == StripEsc(c.items[size_t(i)].label);
                 if (!same) {
                     lw->clear();
-                    for (const auto& it : c.items) lw->addItem(QString::fromStdString(StripEsc(it.label)));
+                    for (const auto& it : c.items) {
+                        auto* item = new QListWidgetItem(QString::fromStdString(StripEsc(it.label)));
+                        item->setData(Qt::UserRole, QString::fromStdString(it.label));
+                        lw->addItem(item);
+                    }
                 }
                 lw->setCurrentRow(c.index);
             }
@@ -541,12 +629,19 @@ public:
     int fileSelect(const FileRequest& r, std::string* path) override
     {
         QFileDialog dlg(activeWindow(), QString::fromStdString(r.title), QString::fromStdString(r.directory));
+        // The default spec is a pattern ("*.cfg") or a proposed file name ("logging.qel").
         QString spec = QString::fromStdString(r.defaultSpec.empty() ? "*" : r.defaultSpec);
-        dlg.setNameFilter(QString("%1 (%1)").arg(spec));
+        QString pattern = spec;
+        if (!spec.contains('*')) pattern = QFileInfo(spec).suffix().isEmpty() ? "*" : "*." + QFileInfo(spec).suffix();
+        QStringList filters{QString("%1 (%1)").arg(pattern)};
+        for (const QString& t : QString::fromStdString(r.fileTypes).split(';', Qt::SkipEmptyParts))
+            if (t.trimmed() != pattern) filters << QString("%1 (%1)").arg(t.trimmed());
+        if (pattern != "*") filters << "All files (*)";
+        dlg.setNameFilters(filters);
         bool save = r.button == VAL_SAVE_BUTTON;
         dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (r.restrictExtension && spec.startsWith("*.")) dlg.setDefaultSuffix(spec.mid(2));
+        if (r.restrictExtension && pattern.startsWith("*.")) dlg.setDefaultSuffix(pattern.mid(2));
         if (!r.allowMakeDirectory) dlg.setOption(QFileDialog::ReadOnly, !save);
         if (spec != "*" && !spec.contains('*')) dlg.selectFile(spec);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
@@ -570,11 +665,12 @@ public:
         QApplication::exit(code);
     }
 
-    void processEvents() override { QApplication::processEvents(QEventLoop::AllEvents, 50); }
-    void processDraw() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20); }
+    void processEvents() override { flush(); QApplication::processEvents(QEventLoop::AllEvents, 50); }
+    void processDraw() override { flush(); QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20); }
 
     QImage grab(int panel, int control)
     {
+        flush();
         QWidget* w = control ? widget(panel, control) : (views.count(panel) ? views[panel].root : nullptr);
         if (!w) return QImage();
         if (auto* g = qobject_cast<OrivanGraph*>(w)) return g->render(w->size().expandedTo(QSize(640, 400)));
@@ -708,10 +804,16 @@ bool UseQtBackend(int& argc, char** argv)
 QWidget* PanelWidget(int panel)
 {
     if (!g_qt) return nullptr;
+    g_qt->flush();
     auto it = g_qt->views.find(panel);
     return it == g_qt->views.end() ? nullptr : it->second.root;
 }
 
-QWidget* ControlWidget(int panel, int control) { return g_qt ? g_qt->widget(panel, control) : nullptr; }
+QWidget* ControlWidget(int panel, int control)
+{
+    if (!g_qt) return nullptr;
+    g_qt->flush();
+    return g_qt->widget(panel, control);
+}
 
 }  // namespace ui

@@ -5,19 +5,25 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
+#include <memory>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #ifdef ORIVAN_HAVE_QTEST
 #include <QTest>
 #endif
 
+#include "app/config.h"
 #include "app/para.h"
 #include "app/startup.h"
 #include "panel_ids.h"
@@ -96,6 +102,9 @@ void FillDemo()
     for (int c : {3, 4}) SetCursorAttribute(diagnos, DIAGNOS_GRAPH, c, ATTR_CROSS_HAIR_STYLE, VAL_NO_CROSS);
     for (int c : {3, 4}) SetCursorAttribute(diagnos, DIAGNOS_GRAPH, c, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
     InsertListItem(diagnos, DIAGNOS_PLOTLIST, -1, "1 U", 41);
+    for (const char* l : {"Order\033p120cL1\033p165cL2\033p210cL3", "3\033p120c0.95\033p165c0.97\033p210c0.91",
+                          "5\033p120c0.25\033p165c0.31\033p210c0.22"})
+        InsertListItem(advanced, ADVANCED_RESULTS, -1, l, 0);
     for (int q = 0; q < 41; ++q) InsertListItem(diagnos, DIAGNOS_QUANTITY, -1, ("HCurr(" + std::to_string(q) + ")").c_str(), q);
 }
 
@@ -140,6 +149,15 @@ TEST_F(Gui, StartsWithTheIntroductionAndDimmedPages)
     EXPECT_EQ(tabs->currentIndex(), 0);
     QDir().mkpath(QString::fromStdString(kShots));
     ASSERT_TRUE(main->grab().save(QString::fromStdString(kShots + "/0_startup.png")));
+    // the window fits a 1366 x 768 laptop screen, and every page fits it without scrolling
+    QSize least = main->minimumSizeHint();
+    EXPECT_LE(least.width(), 1366);
+    EXPECT_LE(least.height(), 740);
+    for (int pg : {intro, setting, measure, results, protocol, diagnos}) {
+        QSize s = PanelWidget(pg)->minimumSizeHint();
+        EXPECT_LE(s.width(), 1250) << FindPanel(pg)->name;
+        EXPECT_LE(s.height(), 730) << FindPanel(pg)->name;
+    }
 }
 
 TEST_F(Gui, VisitsTheSixPagesAndSavesAScreenshotOfEach)
@@ -155,7 +173,7 @@ TEST_F(Gui, VisitsTheSixPagesAndSavesAScreenshotOfEach)
     for (const auto& p : pages) {
         ASSERT_EQ(EasyTab_SetAttribute(panelHandle, tabCtrl, ATTR_EASY_TAB_ACTIVE_PANEL, p.page), 0);
         Settle();
-        EXPECT_EQ(Tabs()->currentWidget(), PanelWidget(p.page));
+        EXPECT_TRUE(Tabs()->currentWidget()->isAncestorOf(PanelWidget(p.page)));
         QImage shot = main->grab().toImage();
         EXPECT_GE(shot.width(), 1000);
         ASSERT_TRUE(shot.save(QString::fromStdString(kShots + "/" + p.name + ".png"))) << p.name;
@@ -200,18 +218,32 @@ TEST_F(Gui, WidgetsFollowTheModelAndUserInputReachesIt)
     auto* name = qobject_cast<QLineEdit*>(ControlWidget(setting, SETTING_NAME));
     ASSERT_NE(name, nullptr);
     SetCtrlVal(setting, SETTING_NAME, "Miller");
+    Settle();   // widgets follow the model at the next turn of the event loop
     EXPECT_EQ(name->text(), "Miller");
     SetCtrlAttribute(setting, SETTING_NAME, ATTR_DIMMED, 1);
+    Settle();
     EXPECT_FALSE(name->isEnabled());
     SetCtrlAttribute(setting, SETTING_NAME, ATTR_DIMMED, 0);
     SetCtrlAttribute(setting, SETTING_RSCE, ATTR_VISIBLE, 0);
     EXPECT_TRUE(ControlWidget(setting, SETTING_RSCE)->isHidden());
     SetCtrlAttribute(setting, SETTING_RSCE, ATTR_VISIBLE, 1);
     EXPECT_FALSE(ControlWidget(setting, SETTING_RSCE)->isHidden());
+    // a hidden field takes its label with it
+    SetCtrlAttribute(measure, MEASURE_PWHD1, ATTR_VISIBLE, 0);
+    Settle();
+    QLabel* pwhdLabel = nullptr;
+    for (QLabel* l : PanelWidget(measure)->findChildren<QLabel*>())
+        if (l->buddy() == ControlWidget(measure, MEASURE_PWHD1)) pwhdLabel = l;
+    ASSERT_NE(pwhdLabel, nullptr);
+    EXPECT_TRUE(pwhdLabel->isHidden());
+    SetCtrlAttribute(measure, MEASURE_PWHD1, ATTR_VISIBLE, 1);
+    Settle();
+    EXPECT_FALSE(pwhdLabel->isHidden());
     ClearListCtrl(setting, SETTING_IRANGE1);
     InsertListItem(setting, SETTING_IRANGE1, -1, "600 mA", 0.6);
     InsertListItem(setting, SETTING_IRANGE1, -1, "1,2 A", 1.2);
     SetCtrlVal(setting, SETTING_IRANGE1, 1.2);
+    Settle();
     auto* ring = qobject_cast<QComboBox*>(ControlWidget(setting, SETTING_IRANGE1));
     ASSERT_EQ(ring->count(), 2);
     EXPECT_EQ(ring->currentText(), "1,2 A");
@@ -271,6 +303,56 @@ TEST_F(Gui, TimerTicksWaitWhileACallbackIsInAPopup)
     EXPECT_EQ(g_ticks, 1);          // the held ticks were merged into one, delivered afterwards
     EXPECT_EQ(g_depth, 1);
     SetCtrlAttribute(measure, MEASURE_TIMER, ATTR_ENABLED, 0);
+}
+
+namespace {
+// Answers the next file dialog from inside its event loop: a path, or "" to cancel.
+void AnswerFileDialog(const std::string& path)
+{
+    auto* t = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(t, &QTimer::timeout, [t, tries, path] {
+        QFileDialog* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d && ++*tries < 40) return;
+        t->stop();
+        t->deleteLater();
+        if (!d) return;
+        EXPECT_EQ(d->windowTitle(), "Select Configuration file!");
+        // never leave the test hanging in the dialog
+        QTimer::singleShot(3000, [g = QPointer<QFileDialog>(d)] { if (g && g->isVisible()) g->reject(); });
+        if (path.empty()) { d->reject(); return; }
+        d->findChild<QLineEdit*>()->setText(QString::fromStdString(path));   // as typed by the user
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    t->start(50);
+}
+}  // namespace
+
+TEST_F(Gui, SavingASetUpThroughTheFileDialog)
+{
+    SetPanelsToMode(2);
+    std::string path = dir + "/through_dialog.cfg";
+    QFile::remove(QString::fromStdString(path));
+    AnswerFileDialog(path);
+    EXPECT_EQ(SaveConfiguration(), 1);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(sizeof(Para)));
+    AnswerFileDialog("");   // cancelling reads nothing
+    EXPECT_EQ(LoadConfiguration(), 0);
+}
+
+// Last: the close box of the main window saves default.cfg and ends the program.
+TEST_F(Gui, TheCloseBoxSavesTheDefaultConfiguration)
+{
+    std::string cfg = dir + "/default.cfg";
+    Para zero{};
+    ASSERT_EQ(WriteConfigFile(cfg.c_str(), zero), CFG_OK);
+    para.h_class = 12;
+    QWidget* main = PanelWidget(panelHandle);
+    main->close();   // the close event goes to cbPanel; the window stays until the program ends
+    Settle();
+    Para back{};
+    ASSERT_EQ(ReadConfigFile(cfg.c_str(), back), CFG_OK);
+    EXPECT_EQ(back.h_class, 12);
 }
 
 int main(int argc, char** argv)
