@@ -189,10 +189,10 @@ int CliInfo(int argc, char** argv, std::FILE* out)
         o += ",\"h_class\":" + Num(p.h_class);
         o += ",\"h_class_text\":" + JsonString(ClassText(p.h_class));
         o += ",\"h_mode\":" + Num(p.h_mode);
-        o += ",\"h_time\":" + Num(p.h_hours * 3600 + p.h_minutes * 60 + p.h_seconds);
+        o += ",\"h_time\":" + Num(int64_t(p.h_hours) * 3600 + int64_t(p.h_minutes) * 60 + p.h_seconds);
         o += ",\"fl_standard\":" + JsonField(p.fl_standard);
         o += ",\"fl_periods\":" + Num(p.fl_periods);
-        o += ",\"fl_period_seconds\":" + Num(p.fl_minutes * 60 + p.fl_seconds);
+        o += ",\"fl_period_seconds\":" + Num(int64_t(p.fl_minutes) * 60 + p.fl_seconds);
         o += ",\"switching\":" + Num(p.switching);
         o += ",\"dmax_limit\":" + Num(double(p.dmax_limit));
         o += ",\"frame_window\":" + Num(p.frame_window);
@@ -214,11 +214,11 @@ int CliInfo(int argc, char** argv, std::FILE* out)
     if (L.test_kind == 0) std::fprintf(out, "Results       %d result record%s\n", L.results, L.results == 1 ? "" : "s");
     std::fprintf(out, "Version       %s\n", p.sw_version);
     if (L.test_kind == 0) {
-        std::fprintf(out, "Standard      %s, class %s, test time %d s\n", HarmonicStandardText(p.h_standard),
-                     ClassText(p.h_class), p.h_hours * 3600 + p.h_minutes * 60 + p.h_seconds);
+        std::fprintf(out, "Standard      %s, class %s, test time %lld s\n", HarmonicStandardText(p.h_standard),
+                     ClassText(p.h_class), (long long)p.h_hours * 3600 + (long long)p.h_minutes * 60 + p.h_seconds);
     } else {
-        std::fprintf(out, "Standard      %s, %d periods of %d s%s, dmax limit %s %%\n", p.fl_standard, p.fl_periods,
-                     p.fl_minutes * 60 + p.fl_seconds, p.switching ? ", switching procedure" : "",
+        std::fprintf(out, "Standard      %s, %d periods of %lld s%s, dmax limit %s %%\n", p.fl_standard, p.fl_periods,
+                     (long long)p.fl_minutes * 60 + p.fl_seconds, p.switching ? ", switching procedure" : "",
                      Num(double(p.dmax_limit)).c_str());
     }
     if (p.frame_window) std::fprintf(out, "Cut           frames from %d till %d\n", p.first_frame, p.last_frame);

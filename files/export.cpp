@@ -2,6 +2,7 @@
 #include "files/export.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -155,8 +156,12 @@ void ExportFlicker(TextOut& o, int P, bool header, const ExportOptions& opt, int
         }
         o.EndLine();
     }
-    const int32_t L = para.fl_minutes * 60 + para.fl_seconds;
+    // Period length and the FLTR? of the first second, in 64 bits: a record
+    // from a foreign file may hold any values.
+    const int64_t L = int64_t(para.fl_minutes) * 60 + para.fl_seconds;
     const int32_t periods = para.fl_periods;
+    const int64_t start_fltr =
+        (L > 0 && periods > 0 && L < INT64_MAX / periods) ? L * periods - 1 : INT64_MIN;
     int32_t last_fltr = 0;
     int32_t written = 0;
     if (c == EXPORT_PST_DATA && frames > 0) {
@@ -199,7 +204,7 @@ void ExportFlicker(TextOut& o, int P, bool header, const ExportOptions& opt, int
             }
             o.EndLine();
         } else {
-            const bool period_end = f[0].fstr == L - 1 && f[0].fltr != L * periods - 1 && f[0].fltr != last_fltr;
+            const bool period_end = f[0].fstr == L - 1 && f[0].fltr != start_fltr && f[0].fltr != last_fltr;
             const bool final_state = f[0].fsta == 3 && written < periods;
             if (period_end || final_state) {
                 AppendTime(l, f[0].fltr);

@@ -518,7 +518,7 @@ int load_measurement(const char* path, int, int)
     if (set_parameter) set_parameter(para);
     if (para.test_kind == 1) {
         int choice = FlickerChoiceFromStandard(para.fl_standard, para.switching);
-        if (set_parameter && setting > 0) GetCtrlIndex(setting, SETTING_FL_STANDARD, &choice);
+        if (set_parameter && setting > 0) GetCtrlVal(setting, SETTING_FL_STANDARD, &choice);
         CalculateFlLimits(choice, para.dmax_limit);
     }
     if (CreateProtocol) CreateProtocol();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/settings_panel.h"
 #include "panel_ids.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
@@ -232,6 +233,36 @@ TEST_F(LoadTest, FlickerPeriodStatisticsAndSwitchingMean)
     EXPECT_EQ(Val(results, RESULTS_FOVER1), 0);
     for (int c : {RESULTS_PST1, RESULTS_PLT2, RESULTS_DC3, RESULTS_DT1, RESULTS_FOVER2})
         EXPECT_EQ(Attr(results, c, ATTR_VISIBLE), 1);
+}
+
+TEST_F(LoadTest, SettingsPageAndFlickerLimitsFollowTheFile)
+{
+    // set_parameter is part of this program (as in orivan): the settings page
+    // shows the loaded record and the flicker limits follow its variant.
+    ASSERT_NE(&set_parameter, nullptr);
+    Para p = MakePara(1, 1);
+    CopyFixed(p.fl_standard, "EN61000-3-3 A1");
+    p.dmax_limit = 0;
+    p.dt_time = 0;
+    WriteCurrent(Path("a1.qel"), p, FlkStored(3, 1));
+    ASSERT_EQ(load_measurement(Path("a1.qel").c_str(), -1, -1), 0);
+    EXPECT_EQ(Val(setting, SETTING_FL_STANDARD), 1);
+    EXPECT_EQ(para.dt_time, 500);
+    EXPECT_FLOAT_EQ(para.dmax_limit, 4.0f);
+    EXPECT_FLOAT_EQ(para.dc_limit, 3.3f);
+
+    Para h = MakePara(0, 3);
+    h.h_standard = 2;
+    h.h_class = 2;
+    h.ctrl_pf[1] = 0.93f;
+    h.ctrl_current[2] = 4.5f;
+    WriteCurrent(Path("c.qel"), h, HarmSets(2, 3), {HResult(0), HResult(1), HResult(2)});
+    ASSERT_EQ(load_measurement(Path("c.qel").c_str(), -1, -1), 0);
+    double v = 0;
+    GetCtrlVal(setting, SETTING_PF_SOLL2, &v);
+    EXPECT_NEAR(v, 0.93, 1e-6);
+    GetCtrlVal(setting, SETTING_I_SOLL3, &v);
+    EXPECT_NEAR(v, 4.5, 1e-6);
 }
 
 TEST(SwitchingMean, EdgeCounts)
