@@ -65,4 +65,48 @@ void BM_LoadMeasurementFresh(benchmark::State& state)
 }
 BENCHMARK(BM_LoadMeasurementFresh)->Unit(benchmark::kMillisecond);
 
+// Both again with the file's pages dropped from the page cache before each
+// iteration (where the file system allows it): reading from the storage.
+void DropCache(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY);
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+void BM_ReadOnceCold(benchmark::State& state)
+{
+    const std::string& path = benchfile::HarmonicFile();
+    std::vector<char> chunk(1 << 20);
+    for (auto _ : state) {
+        state.PauseTiming();
+        DropCache(path);
+        state.ResumeTiming();
+        int fd = ::open(path.c_str(), O_RDONLY);
+        while (::read(fd, chunk.data(), chunk.size()) > 0) {
+        }
+        ::close(fd);
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path.c_str()));
+}
+BENCHMARK(BM_ReadOnceCold)->Unit(benchmark::kMillisecond);
+
+void BM_LoadMeasurementCold(benchmark::State& state)
+{
+    const std::string& path = benchfile::HarmonicFile();
+    benchfile::StartPanels();
+    for (auto _ : state) {
+        state.PauseTiming();
+        DropCache(path);
+        state.ResumeTiming();
+        if (load_measurement(path.c_str(), -1, -1) != 0) {
+            state.SkipWithError("load failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * FileSize(path.c_str()));
+}
+BENCHMARK(BM_LoadMeasurementCold)->Unit(benchmark::kMillisecond);
+
 }  // namespace
