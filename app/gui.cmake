@@ -3,5 +3,6 @@
 # that registers itself by name is part of the program.
 if(TARGET orivan_ui_qt)
   add_executable(orivan ${CMAKE_SOURCE_DIR}/app/orivan_main.cpp)
-  target_link_libraries(orivan PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,orivan_core>" orivan_ui_qt)
+  orivan_link_whole_core(orivan)
+  target_link_libraries(orivan PRIVATE orivan_ui_qt)
 endif()

@@ -17,3 +17,8 @@ extern void ClearList() __attribute__((weak));
 extern void ClearGraph() __attribute__((weak));
 extern void stop_meas1(int channel, int flag) __attribute__((weak));
 extern int stop_meas(int channel) __attribute__((weak));
+
+// The simulated bench, when the program carries it (--simulate).
+namespace sim {
+void EnableSimulation(bool on) __attribute__((weak));
+}

@@ -6,10 +6,12 @@
 #include "app/config.h"
 #include "app/optional_links.h"
 #include "app/para.h"
+#include "instrument/notify.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "platform/visa/ports.h"
 
 int panelHandle = 0;
 int intro = 0, setting = 0, measure = 0, results = 0, protocol = 0, diagnos = 0;
@@ -103,6 +105,8 @@ int StartUp(const StartOptions& options)
 {
     g_options = options;
     SetConfigMessageHandler([](const char* title, const char* text) { MessagePopup(title, text); });
+    SetDriverMessageHandler([](const char* title, const char* text) { MessagePopup(title, text); });
+    if (options.simulate && sim::EnableSimulation) sim::EnableSimulation(true);
     struct Load { int number; int* handle; };
     const Load order[] = {{5, &panExport}, {10, &panelHandle}, {18, &panelWizard}, {8, &panelLimits},
                           {16, &smallres}, {12, &prepare}, {1, &advanced}, {2, &advanced2},
@@ -142,6 +146,11 @@ int StartUp(const StartOptions& options)
 
 int orivan_main(int argc, char** argv)
 {
+    std::string port_error;
+    if (!visa::ParsePortOptions(&argc, argv, &port_error)) {
+        std::fprintf(stderr, "orivan: %s\n", port_error.c_str());
+        return -1;
+    }
     StartOptions o = ParseStartOptions(argc, argv);
     if (!o.error.empty()) {
         std::fprintf(stderr, "orivan: %s\nusage: orivan [--simulate[=EUT]] [measurement file]\n", o.error.c_str());

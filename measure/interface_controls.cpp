@@ -5,7 +5,9 @@
 #include <string>
 
 #include "app/para.h"
+#include "app/settings_panel.h"
 #include "app/startup.h"
+#include "instrument/iftest.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 
@@ -122,6 +124,19 @@ int cbIFType(int panel, int control, int event, void*, int, int)
     return 0;
 }
 UI_CALLBACK(cbIFType);
+
+// The settings page's interface test: the page goes into the record first, then
+// every analyser of the set-up is opened, reset and asked to identify itself.
+int cbSetupIFTest(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    SetSettings();
+    SetWaitCursor(1);
+    int rc = InterfaceTest();
+    SetWaitCursor(0);
+    return rc;
+}
+UI_CALLBACK(cbSetupIFTest);
 
 int cbSetupIO(int, int, int event, void*, int, int)
 {
