@@ -189,6 +189,9 @@ TEST_F(ExportTest, FailedWritesAreReportedAndThePanelDrivesTheExport)
     if (FileExists("/dev/full", nullptr)) {
         EXPECT_EQ(ExportFrames("/dev/full", ExportOptions{}, &err), -1);
         EXPECT_NE(err.find("Unable to write the export file /dev/full"), std::string::npos) << err;
+        // A failed output is removed only when it is a regular file.
+        EXPECT_LT(CutMeasurement(Path("h.qel").c_str(), "/dev/full", 0, 2, &err), 0);
+        EXPECT_TRUE(FileExists("/dev/full", nullptr));
     }
     EXPECT_EQ(ExportFrames((dir + "/missing/x.txt").c_str(), ExportOptions{}, &err), -1);
     EXPECT_NE(err.find("Unable to create the export file"), std::string::npos);
