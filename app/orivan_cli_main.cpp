@@ -1,5 +1,6 @@
 // orivan-cli: ORIVAN's program logic from the command line.
 #include "app/cli.h"
+#include "app/cli_files.h"
 #include "app/startup.h"
 #include "sim/simulation.h"
 
@@ -12,6 +13,11 @@ const CliCommand kCommands[] = {
     {"show-config", "FILE", "print every field of a configuration file by name", 1, 1, CliShowConfig},
     {"write-sample-config", "FILE", "write a sample set-up as a configuration file", 1, 1, CliWriteSampleConfig},
     {"startup", "[--simulate[=EUT]] [FILE]", "run the start-up of the program without a window and show the work mode", 0, 2, CliStartup},
+    {"info", "FILE [--json]", "kind, phases, frames and settings of a measurement file", 1, 2, CliInfo},
+    {"frames", "FILE [--phase N] [--json]", "the frames of one phase of a measurement file", 1, 4, CliFrames},
+    {"evaluate", "FILE [--json] [--re-evaluate COPY]", "load a measurement file and print its verdicts and maxima", 1, 4, CliEvaluate},
+    {"export", "FILE OUT [--kind harmonics|10ms|frame|pst] [--comma] [--header]", "export the frames as tab-separated text", 2, 6, CliExport},
+    {"cut", "FILE FIRST LAST OUT", "write the frames FIRST .. LAST-1 as a new measurement file", 4, 4, CliCut},
     {"demo", "[FILE]", "write a sample configuration (default build/sample.cfg) and show it", 0, 1, CliDemo},
 };
 

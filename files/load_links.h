@@ -1,0 +1,22 @@
+// Callees of the loading that belong to the display, the result tables and
+// the protocol. Declared weak: until the subsystem that defines them is
+// linked in, the address is null and the loading does without. The
+// signatures must match the definitions (see docs/files.md).
+#pragma once
+
+#include "app/para.h"
+#include "evaluation/records.h"
+
+extern void set_parameter(Para record) __attribute__((weak));
+extern void SetResultsPanel(int test_kind) __attribute__((weak));
+extern void DrawData(int phase) __attribute__((weak));
+
+extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
+extern void createTableResultNew(int panel, int control, HarmResult record, int highest, int phase)
+    __attribute__((weak));
+extern void createPstTableNew(int panel, int control, int phase) __attribute__((weak));
+extern void CreateProtocol() __attribute__((weak));
+extern void DrawFlicker(int phase) __attribute__((weak));
+extern void setup_plot_list() __attribute__((weak));
+extern void SetMeasPanel(int test_kind) __attribute__((weak));
+extern void SwitchZoomCursors(int mode) __attribute__((weak));
