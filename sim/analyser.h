@@ -60,6 +60,8 @@ public:
     // Moves answers whose time has come (on the platform clock) to output().
     void pump();
     visa::ByteQueue& output() { return out_; }
+    // An answer is queued or still unread.
+    bool answer_waiting() const { return !pending_.empty() || !out_.empty(); }
     uint8_t status_byte();
     void device_clear();  // GPIB device clear: queues emptied, state kept
     void serial_break();  // a break on the serial line: clear, and SCPI again

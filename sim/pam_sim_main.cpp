@@ -2,7 +2,10 @@
 //
 //   pam-sim --pty [options]          prints the slave path, e.g. /dev/pts/7
 //   pam-sim --tcp PORT [options]     prints "127.0.0.1 PORT" (PORT 0: any)
-// options: --kind A|B|C  --maker TEXT  --model TEXT  --serial TEXT
+//   pam-sim --list-eut               lists the EUT models and their parameters
+// options: --model PAM-A|PAM-B|PAM-C (another text: the identification's
+//          model field only)  --kind A|B|C  --eut TEXT  --mains TEXT
+//          --phases 1|3  --speed real|N|max  --maker TEXT  --serial TEXT
 //          --firmware TEXT  --echo  --no-answer  --late SECONDS  --garbage
 //          --text-block
 #include <signal.h>
@@ -15,6 +18,8 @@
 #include <string>
 
 #include "sim/analyser.h"
+#include "sim/engine.h"
+#include "sim/eut/eut.h"
 #include "sim/serve.h"
 
 namespace {
@@ -24,9 +29,11 @@ void on_signal(int) { stop = true; }
 
 int usage(const char* why)
 {
-    std::fprintf(stderr, "pam-sim: %s\nusage: pam-sim --pty|--tcp PORT [--kind A|B|C] [--maker T] [--model T]\n"
+    std::fprintf(stderr, "pam-sim: %s\nusage: pam-sim --pty|--tcp PORT [--model PAM-A|PAM-B|PAM-C] [--eut TEXT]\n"
+                         "       [--mains TEXT] [--phases 1|3] [--speed real|N|max] [--kind A|B|C] [--maker T]\n"
                          "       [--serial T] [--firmware T] [--echo] [--no-answer] [--late S] [--garbage]\n"
-                         "       [--text-block]\n", why);
+                         "       [--text-block]\n"
+                         "       pam-sim --list-eut\n", why);
     return 2;
 }
 
@@ -39,6 +46,10 @@ int main(int argc, char** argv)
     sim::Kind kind = sim::Kind::PamA;
     sim::Faults faults;
     std::string maker, model, serial, firmware;
+    sim::PlantSetup plant_setup;
+    plant_setup.eut = "heater:power=230";  // 230 ohm: 1 A, 230 W, as the fixed values
+    bool phases_given = false;
+    double speed = 1;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string* v) {
@@ -48,6 +59,27 @@ int main(int argc, char** argv)
         };
         std::string v;
         if (a == "--pty") pty = true;
+        else if (a == "--list-eut") {
+            std::fputs(simphys::ListEut().c_str(), stdout);
+            return 0;
+        } else if (a == "--eut") {
+            if (!value(&plant_setup.eut)) return usage("--eut needs a model text (see --list-eut)");
+        } else if (a == "--mains") {
+            if (!value(&plant_setup.mains)) return usage("--mains needs a supply text, e.g. 230/50");
+        } else if (a == "--phases") {
+            if (!value(&v) || (v != "1" && v != "3")) return usage("--phases needs 1 or 3");
+            plant_setup.phases = v == "3" ? 3 : 1;
+            phases_given = true;
+        } else if (a == "--speed") {
+            if (!value(&v)) return usage("--speed needs real, a factor or max");
+            if (v == "real") speed = 1;
+            else if (v == "max") speed = 0;
+            else {
+                auto r = std::from_chars(v.data(), v.data() + v.size(), speed);
+                if (r.ec != std::errc() || r.ptr != v.data() + v.size() || !(speed > 0) || speed > 1e6)
+                    return usage("bad --speed value");
+            }
+        }
         else if (a == "--tcp") {
             if (!value(&v)) return usage("--tcp needs a port");
             auto r = std::from_chars(v.data(), v.data() + v.size(), tcp_port);
@@ -59,7 +91,12 @@ int main(int argc, char** argv)
             else if (v == "C") kind = sim::Kind::PamC;
             else return usage("--kind needs A, B or C");
         } else if (a == "--maker") { if (!value(&maker)) return usage("--maker needs a text"); }
-        else if (a == "--model") { if (!value(&model)) return usage("--model needs a text"); }
+        else if (a == "--model") {
+            if (!value(&model)) return usage("--model needs PAM-A, PAM-B or PAM-C");
+            if (model == "PAM-A") kind = sim::Kind::PamA;
+            else if (model == "PAM-B") kind = sim::Kind::PamB;
+            else if (model == "PAM-C") kind = sim::Kind::PamC;
+        }
         else if (a == "--serial") { if (!value(&serial)) return usage("--serial needs a text"); }
         else if (a == "--firmware") { if (!value(&firmware)) return usage("--firmware needs a text"); }
         else if (a == "--echo") faults.echo = true;
@@ -74,7 +111,14 @@ int main(int argc, char** argv)
     }
     if (pty == (tcp_port >= 0)) return usage("choose one of --pty and --tcp");
 
+    if (!phases_given && kind == sim::Kind::PamC) plant_setup.phases = 3;
+    std::string error;
+    std::shared_ptr<sim::Plant> plant = sim::Plant::Make(plant_setup, &error);
+    if (!plant) return usage(error.c_str());
     sim::Analyser dev(kind);
+    sim::EngineOptions opt;
+    opt.speed = speed;
+    sim::Engine::Install(dev, plant, opt);
     if (!maker.empty()) dev.identity.maker = maker;
     if (!model.empty()) dev.identity.model = model;
     if (!serial.empty()) dev.identity.serial = serial;

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <vector>
 
+#include "sim/eut/flicker_loads.h"
 #include "sim/eut/params.h"
 
 namespace simphys {
@@ -481,6 +482,8 @@ std::unique_ptr<Eut> MakeEut(std::string_view text, std::string* error)
         if (!AssignParams(pt, slots, error)) return nullptr;
         return m.make(ParamsText(m.name, ps), ps);
     }
+    std::unique_ptr<Eut> flicker;
+    if (MakeFlickerLoad(pt, &flicker, error)) return flicker;
     if (error) *error = "unknown equipment \"" + pt.name + "\" (see --list-eut)";
     return nullptr;
 }
@@ -503,7 +506,7 @@ std::string ListEut()
             t += " (" + FormatNumber(p.lo) + ".." + FormatNumber(p.hi) + ")\n";
         }
     }
-    return t;
+    return t + ListFlickerLoads();
 }
 
 }  // namespace simphys
