@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Talks to a PAM analyser (or pam-sim) on a serial port through qel:
-identification, a few settings, packed binary blocks.
+identification, a few settings, packed binary blocks (harmonics, single
+values).
 
     pam-sim --pty                          # prints the slave path, e.g. /dev/pts/7
     export QEL_PORT_COM1=/dev/pts/7
@@ -43,11 +44,18 @@ def main():
         qel.SetTimeout(h, 3000)
         qel.EraseBuffer(h)
         print("Instrument:", ask(h, "*IDN?"))
-        for command in ("SYST:LANG SHORT;*OPC?", "MODE 1;*OPC?", "DOCO1 0;*OPC?",
+        for command in ("SYST:LANG SHORT;*OPC?", "MODE 1;*OPC?", "HTIM 150;*OPC?",
                         "FRMT PACKED;*OPC?"):
             print("%-24s -> %s" % (command, ask(h, command)))
-        # Packed format: every answer is one definite-length block.
-        for query, label in (("UAC1?", "UAC1 (V)"), ("IAC1?", "IAC1 (A)"), ("FREQ?", "FREQ (Hz)")):
+        # Packed format: every answer is one definite-length block, here of
+        # 41 floats (harmonic orders 0 to 40) ...
+        qel.Write(h, "HIAM1? (0:40)")
+        block = qel.ReadBinary(h)
+        harmonics = struct.unpack("<%df" % (len(block) // 4), block[:len(block) // 4 * 4])
+        print("Harmonic currents (A), %d orders:" % len(harmonics),
+              " ".join("%.4g" % v for v in harmonics[:8]), "...")
+        # ... or of one value.
+        for query, label in (("UAC1?", "UAC1 (V)"), ("FREQ?", "FREQ (Hz)")):
             print("%s = %.6g" % (label, value(h, query)))
         # Back to text; this confirmation still comes packed: a block holding "1".
         qel.Write(h, "FRMT ASCII;*OPC?")

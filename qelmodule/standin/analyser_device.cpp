@@ -1,13 +1,17 @@
-// The simulated analyser (sim::Analyser) on the stand-in's bus: the bytes a
-// controller writes go into the device model, its answers come back with END
-// on their last byte, and serial poll, device clear and go-to-local act on
-// the model as a GPIB board would.
+// The simulated analyser (sim::Analyser with its measuring engine, as pam-sim
+// serves it) on the stand-in's bus: the bytes a controller writes go into the
+// device model, its answers come back with END on their last byte, and serial
+// poll, device clear and go-to-local act on the model as a GPIB board would.
 #include "qelmodule/standin/bus_device.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "platform/visa/backend.h"
 #include "sim/analyser.h"
+#include "sim/engine.h"
+#include "sim/plant.h"
 
 namespace standin {
 
@@ -15,8 +19,10 @@ namespace {
 
 class AnalyserDevice : public BusDevice {
 public:
-    AnalyserDevice(int pad, sim::Kind kind) : pad_(pad), dev_(kind, sim::DefaultIdentity(kind, pad))
+    AnalyserDevice(int pad, sim::Kind kind, std::shared_ptr<sim::Plant> plant)
+        : pad_(pad), dev_(kind, sim::DefaultIdentity(kind, pad))
     {
+        sim::Engine::Install(dev_, std::move(plant));
         dev_.set_end_marks(true);
     }
 
@@ -85,10 +91,20 @@ private:
 
 } // namespace
 
-std::unique_ptr<BusDevice> MakeAnalyser(int pad, char kind)
+std::unique_ptr<BusDevice> MakeAnalyser(int pad, char kind, const char* eut)
 {
     const sim::Kind k = kind == 'B' ? sim::Kind::PamB : kind == 'C' ? sim::Kind::PamC : sim::Kind::PamA;
-    return std::make_unique<AnalyserDevice>(pad, k);
+    sim::PlantSetup setup;
+    setup.eut = eut && *eut ? eut : "heater:power=230";  // 1 A at 230 V, as pam-sim
+    if (k == sim::Kind::PamC)
+        setup.phases = 3;
+    std::string error;
+    std::shared_ptr<sim::Plant> plant = sim::Plant::Make(setup, &error);
+    if (!plant) {
+        std::fprintf(stderr, "GPIB stand-in: no analyser at %i: %s\n", pad, error.c_str());
+        return nullptr;
+    }
+    return std::make_unique<AnalyserDevice>(pad, k, std::move(plant));
 }
 
 } // namespace standin

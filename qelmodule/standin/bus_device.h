@@ -35,8 +35,10 @@ public:
 // per address on first use; null when nothing listens there.
 std::unique_ptr<BusDevice> MakeDevice(int board, int pad);
 
-// The simulated analyser of kind 'A', 'B' or 'C' (serial "SIM" + pad).
-std::unique_ptr<BusDevice> MakeAnalyser(int pad, char kind);
+// The simulated analyser of kind 'A', 'B' or 'C' (serial "SIM" + pad)
+// measuring the EUT a pam-sim --eut text names (null: the 230 ohm heater);
+// null with a message on stderr for an unknown EUT.
+std::unique_ptr<BusDevice> MakeAnalyser(int pad, char kind, const char* eut);
 // The stand-in's own instrument.
 std::unique_ptr<BusDevice> MakeTinyInstrument(int pad);
 

@@ -3,6 +3,8 @@
 //   QEL_STANDIN_INSTRUMENT  "analyser" (default: the simulated analyser) or
 //                           "tiny" (tiny_instrument.cpp)
 //   QEL_STANDIN_KIND        analyser kind A, B or C (default A)
+//   QEL_STANDIN_EUT         what the analyser measures, as pam-sim --eut
+//                           (default "heater:power=230")
 // Read when an address is first used after load or standin_reset().
 #include "qelmodule/standin/bus_device.h"
 
@@ -41,7 +43,7 @@ std::unique_ptr<BusDevice> MakeDevice(int, int pad)
     if (which && std::strcmp(which, "tiny") == 0)
         return MakeTinyInstrument(pad);
     const char* kind = std::getenv("QEL_STANDIN_KIND");
-    return MakeAnalyser(pad, kind && *kind ? kind[0] : 'A');
+    return MakeAnalyser(pad, kind && *kind ? kind[0] : 'A', std::getenv("QEL_STANDIN_EUT"));
 }
 
 } // namespace standin

@@ -58,7 +58,7 @@ def test_serial_language_switch_and_error_queue(com1):
     assert ask(com1, "SYST:LANG?") == "SCPI"
     # A query without answer (undefined) leaves Read to time out.
     qel.SetTimeout(com1, 100)
-    assert qel.Write(com1, "HIAM1?") == 7
+    assert qel.Write(com1, "XYZZY?") == 7
     assert qel.Read(com1) == ""
     assert qel.GetError() == 13
     assert ask(com1, "SYST:ERR?") == '-113,"Undefined header"'
@@ -88,7 +88,10 @@ def test_example_session_end_to_end(pam_sim):
     lines = done.stdout.splitlines()
     assert lines[0].startswith("Instrument: QEL KORVEL") and ",SIM" in lines[0]
     assert all(line.endswith("-> 1") for line in lines[1:5]), lines
-    values = dict(line.split(" = ") for line in lines[5:8])
+    head, harmonics = lines[5].split(":")
+    assert head == "Harmonic currents (A), 41 orders"
+    assert float(harmonics.split()[1]) == pytest.approx(1, rel=0.05)   # the 230 ohm heater
+    values = dict(line.split(" = ") for line in lines[6:8])
     assert float(values["UAC1 (V)"]) == pytest.approx(230, rel=0.05)
     assert float(values["FREQ (Hz)"]) == pytest.approx(50, rel=0.01)
     assert lines[-1] == "FRMT ASCII confirmed: 1"
@@ -111,6 +114,25 @@ def test_gpib_identification_and_block_with_end(gpib, analyser_bus):
     assert block(gpib, "*IDN?").decode("latin-1").split(",")[2] == "SIM00005"
     assert qel.Ioctl(gpib, "CTB_GPIB_GETSTA") & 0x2000
     assert struct.unpack("<f", block(gpib, "UAC?"))[0] == pytest.approx(230, rel=0.05)
+    harmonics = struct.unpack("<41f", block(gpib, "HIAM1? (0:40)"))
+    assert harmonics[1] == pytest.approx(1, rel=0.05) and max(harmonics[2:]) < 0.01
+
+
+def test_gpib_analyser_kind_and_load(analyser_bus, monkeypatch, capsys):
+    monkeypatch.setenv("QEL_STANDIN_KIND", "C")
+    monkeypatch.setenv("QEL_STANDIN_LISTENERS", "5,7")
+    h = qel.Open("GPIB0", "adr=7")
+    assert h >= 0
+    qel.SetTimeout(h, 300)
+    assert ask(h, "*IDN?").split(",")[1:3] == ["PAM-C", "SIM00007"]
+    assert ask(h, "IAC3?") == ask(h, "IAC1?")                       # three phases alike
+    qel.Close(h)
+    # A load the simulator does not know: nobody listens, the open fails cleanly.
+    monkeypatch.setenv("QEL_STANDIN_EUT", "no-such-load")
+    monkeypatch.setenv("QEL_STANDIN_LISTENERS", "8")
+    capsys.readouterr()
+    assert qel.Open("GPIB0", "adr=8") == -1
+    assert qel.GetError() == 8
 
 
 def test_gpib_status_byte(gpib):
