@@ -5,6 +5,7 @@ import os
 import struct
 import subprocess
 import sys
+import time
 
 import pytest
 import qel
@@ -116,6 +117,36 @@ def test_gpib_identification_and_block_with_end(gpib, analyser_bus):
     assert struct.unpack("<f", block(gpib, "UAC?"))[0] == pytest.approx(230, rel=0.05)
     harmonics = struct.unpack("<41f", block(gpib, "HIAM1? (0:40)"))
     assert harmonics[1] == pytest.approx(1, rel=0.05) and max(harmonics[2:]) < 0.01
+
+
+def test_gpib_read_waits_for_the_cyclic_answer(gpib):
+    # Continuous measuring: each answer comes when its cycle completes; a read
+    # started before then waits for the device to talk.
+    qel.SetTimeout(gpib, 2000)
+    assert float(ask(gpib, "ACTN;UAC?")) == pytest.approx(230, rel=0.05)
+    qel.Write(gpib, "CONT ON")
+    for _ in range(2):
+        assert float(qel.Read(gpib)) == pytest.approx(230, rel=0.05)
+        assert qel.GetError() == 0
+    qel.Write(gpib, "CONT OFF")
+    qel.EraseBuffer(gpib)
+
+
+def test_standin_read_stays_under_way_until_the_bus_timeout(analyser_bus):
+    import ctypes
+    lib = analyser_bus.lib
+    ud = lib.ibdev(0, 5, 0, 10, 1, 0)                              # T300ms
+    assert ud >= 0
+    buf = ctypes.create_string_buffer(64)
+    assert not lib.ibrda(ud, buf, 64) & 0x8000
+    assert lib.ibwait(ud, 0) == 0                                  # silent device: still under way
+    time.sleep(0.35)
+    assert lib.ibwait(ud, 0) & 0xC100 == 0xC100                    # ERR TIMO CMPL
+    assert lib.ibwrt(ud, b"*OPC?", 5) & 0x100
+    assert not lib.ibrda(ud, buf, 64) & 0x8000
+    assert lib.ibwait(ud, 0x100) & 0x2100 == 0x2100                # CMPL END
+    assert buf.value == b"1\n"
+    lib.ibonl(ud, 0)
 
 
 def test_gpib_analyser_kind_and_load(analyser_bus, monkeypatch, capsys):
