@@ -65,10 +65,8 @@ public:
         ++locals_;
     }
 
-    int ReadDelayMs() const override
-    {
-        return dev_.faults.late > 0 ? static_cast<int>(dev_.faults.late * 1000 + 0.5) : 0;
-    }
+    // Answers appear when the model releases them; a read waits for that.
+    int ReadDelayMs() const override { return 0; }
 
     bool TakeReadFailure() override { return false; }
 
