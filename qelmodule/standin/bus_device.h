@@ -1,7 +1,8 @@
 // The stand-in GPIB library's view of an instrument on the bus: bytes in,
 // messages out (the last byte of each with END), status byte, device clear.
-// tiny_instrument.cpp is the stand-in's own instrument; a device model of the
-// simulator can take its place by implementing this interface and MakeDevice.
+// analyser_device.cpp puts the simulated analyser (sim::Analyser) behind it,
+// tiny_instrument.cpp a small instrument of the stand-in's own; devices.cpp
+// chooses between them.
 #pragma once
 
 #include <cstddef>
@@ -33,5 +34,12 @@ public:
 // The instrument listening at primary address pad of a board, created once
 // per address on first use; null when nothing listens there.
 std::unique_ptr<BusDevice> MakeDevice(int board, int pad);
+
+// The simulated analyser of kind 'A', 'B' or 'C' (serial "SIM" + pad)
+// measuring the EUT a pam-sim --eut text names (null: the 230 ohm heater);
+// null with a message on stderr for an unknown EUT.
+std::unique_ptr<BusDevice> MakeAnalyser(int pad, char kind, const char* eut);
+// The stand-in's own instrument.
+std::unique_ptr<BusDevice> MakeTinyInstrument(int pad);
 
 } // namespace standin

@@ -1,7 +1,8 @@
 // Stand-in for the linux-gpib library (libgpib.so.0): the same C functions
 // and status conventions, with instruments on a simulated bus (bus_device.h)
 // instead of a board. Load it through QEL_GPIB_LIBRARY. Reads started with
-// ibrda complete when an ibwait sees them due; writes complete at once.
+// ibrda complete when an ibwait sees them due and the device talks, or fail
+// with TIMO once the bus time-out has passed; writes complete at once.
 #include "qelmodule/standin/bus_device.h"
 
 #include <chrono>
@@ -43,6 +44,7 @@ struct Desc {
     long written = 0;
     bool fail = false;
     Clock::time_point due{};
+    Clock::time_point started{};
 };
 
 std::recursive_mutex g_mutex;
@@ -79,6 +81,15 @@ Desc* DescOf(int ud)
     return &g_descs[i];
 }
 
+// The bus time-out of a T-code (0: none).
+Clock::duration TimeoutOf(int tmo)
+{
+    static const long us[18] = {0,       10,      30,       100,      300,       1000,
+                                3000,    10000,   30000,    100000,   300000,    1000000,
+                                3000000, 10000000, 30000000, 100000000, 300000000, 1000000000};
+    return std::chrono::microseconds(tmo >= 0 && tmo < 18 ? us[tmo] : 0);
+}
+
 int BoardOf(int ud)
 {
     if (ud >= 0 && ud < BOARDS)
@@ -103,32 +114,61 @@ standin::BusDevice* DeviceOf(int ud)
     return d ? SlotOf(d->board, d->pad).dev.get() : nullptr;
 }
 
-// Ends the operation under way on d when it is due.
-int Finish(Desc& d, bool wait)
+// Sleeps with the bus free for other threads; false when descriptor ud has
+// gone or lost its read meanwhile (cleared, reset).
+bool Sleep(int ud, Clock::time_point until)
 {
-    if (d.pending == 0)
+    g_mutex.unlock();
+    std::this_thread::sleep_until(until);
+    g_mutex.lock();
+    const Desc* d = DescOf(ud);
+    return d && d->pending == 1;
+}
+
+// Ends the operation under way on descriptor ud when it is due.
+int Finish(int ud, bool wait)
+{
+    Desc* d = DescOf(ud);
+    if (!d)
+        return Done(ERR, EDVR, 0);
+    if (d->pending == 0)
         return Done(CMPL, 0, 0);
-    if (d.pending == 2) {
-        d.pending = 0;
-        return Done(CMPL, 0, d.written);
+    if (d->pending == 2) {
+        d->pending = 0;
+        return Done(CMPL, 0, d->written);
     }
-    if (Clock::now() < d.due) {
+    if (Clock::now() < d->due) {
         if (!wait)
             return Done(0, 0, 0);
-        const auto due = d.due;
-        g_mutex.unlock();
-        std::this_thread::sleep_until(due);
-        g_mutex.lock();
+        if (!Sleep(ud, d->due))
+            return Done(ERR | TIMO | CMPL, EABO, 0);
+        d = DescOf(ud);
     }
-    d.pending = 0;
-    standin::BusDevice* dev = SlotOf(d.board, d.pad).dev.get();
-    if (!dev || d.fail)
-        return Done(ERR | TIMO | CMPL, EABO, 0);
-    bool end = false;
-    const std::size_t got = dev->Send(d.buf, static_cast<std::size_t>(d.n), &end);
-    if (got == 0)
-        return Done(ERR | TIMO | CMPL, EABO, 0);
-    return Done(CMPL | (end ? END : 0), 0, static_cast<long>(got));
+    // A device with nothing to say yet keeps the read under way until it
+    // talks or the bus time-out has passed.
+    for (;;) {
+        standin::BusDevice* dev = SlotOf(d->board, d->pad).dev.get();
+        const Clock::duration limit = TimeoutOf(d->tmo);
+        if (!dev || d->fail) {
+            d->pending = 0;
+            return Done(ERR | TIMO | CMPL, EABO, 0);
+        }
+        bool end = false;
+        const std::size_t got = dev->Send(d->buf, static_cast<std::size_t>(d->n), &end);
+        if (got > 0) {
+            d->pending = 0;
+            return Done(CMPL | (end ? END : 0), 0, static_cast<long>(got));
+        }
+        if (limit.count() > 0 && Clock::now() - d->started >= limit) {
+            d->pending = 0;
+            return Done(ERR | TIMO | CMPL, EABO, 0);
+        }
+        if (!wait)
+            return Done(0, 0, 0);
+        if (!Sleep(ud, Clock::now() + std::chrono::milliseconds(1)))
+            return Done(ERR | TIMO | CMPL, EABO, 0);
+        d = DescOf(ud);
+    }
 }
 
 } // namespace
@@ -233,17 +273,17 @@ int ibrda(int ud, void* buf, long n)
     d->buf = static_cast<char*>(buf);
     d->n = n;
     d->fail = dev->TakeReadFailure();
-    d->due = Clock::now() + std::chrono::milliseconds(dev->ReadDelayMs());
+    d->started = Clock::now();
+    d->due = d->started + std::chrono::milliseconds(dev->ReadDelayMs());
     return Done(0, 0, 0);
 }
 
 int ibrd(int ud, void* buf, long n)
 {
     std::lock_guard lock(g_mutex);
-    Desc* d = DescOf(ud);
     if (ibrda(ud, buf, n) & ERR)
         return t_sta;
-    return Finish(*d, true);
+    return Finish(ud, true);
 }
 
 int ibwrta(int ud, const void* buf, long n)
@@ -264,19 +304,15 @@ int ibwrta(int ud, const void* buf, long n)
 int ibwrt(int ud, const void* buf, long n)
 {
     std::lock_guard lock(g_mutex);
-    Desc* d = DescOf(ud);
     if (ibwrta(ud, buf, n) & ERR)
         return t_sta;
-    return Finish(*d, true);
+    return Finish(ud, true);
 }
 
 int ibwait(int ud, int mask)
 {
     std::lock_guard lock(g_mutex);
-    Desc* d = DescOf(ud);
-    if (!d)
-        return Done(ERR, EDVR, 0);
-    return Finish(*d, (mask & (CMPL | TIMO | END)) != 0);
+    return Finish(ud, (mask & (CMPL | TIMO | END)) != 0);
 }
 
 int ibtmo(int ud, int v)

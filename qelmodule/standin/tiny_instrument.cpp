@@ -1,6 +1,6 @@
-// The stand-in's own small instrument. Listens at the primary addresses in
-// QEL_STANDIN_LISTENERS (comma-separated, default "5"). Commands, one per
-// message (LF or EOI ends it; headers without regard to case):
+// The stand-in's own small instrument, chosen with
+// QEL_STANDIN_INSTRUMENT=tiny (devices.cpp). Commands, one per message (LF or
+// EOI ends it; headers without regard to case):
 //   *IDN?        -> "QEL,GPIB STAND-IN,<pad>,1.0"
 //   ECHO <text>  -> "<text>"
 //   BLOCK? <n>   -> "#<d><n>" + n bytes 0,1,2,... + LF (definite-length block)
@@ -138,26 +138,10 @@ private:
     int clears_ = 0, locals_ = 0, commands_ = 0;
 };
 
-bool Listens(int pad)
-{
-    const char* list = std::getenv("QEL_STANDIN_LISTENERS");
-    std::string s = list ? list : "5";
-    for (std::size_t at = 0; at <= s.size();) {
-        const std::size_t comma = std::min(s.find(',', at), s.size());
-        const std::string item = s.substr(at, comma - at);
-        if (!item.empty() && std::atoi(item.c_str()) == pad)
-            return true;
-        at = comma + 1;
-    }
-    return false;
-}
-
 } // namespace
 
-std::unique_ptr<BusDevice> MakeDevice(int, int pad)
+std::unique_ptr<BusDevice> MakeTinyInstrument(int pad)
 {
-    if (!Listens(pad))
-        return nullptr;
     return std::make_unique<TinyInstrument>(pad);
 }
 

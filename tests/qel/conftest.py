@@ -1,5 +1,6 @@
 """Shared pieces of the qel tests: pseudo-terminal peers playing the serial
-instrument, the stand-in GPIB library's test side, and a clean module state."""
+instrument, pam-sim on a pseudo-terminal, the stand-in GPIB library's test
+side, and a clean module state."""
 import ctypes
 import os
 import select
@@ -83,13 +84,58 @@ def com1(peer, capsys):
     return h
 
 
-class Bus:
-    """Test side of the stand-in GPIB library loaded by the module."""
+class PamSim:
+    """A pam-sim process serving one simulated analyser on a pseudo-terminal
+    that COMn is mapped to."""
 
-    def __init__(self):
+    def __init__(self, name, *options):
+        program = os.environ.get("QEL_PAM_SIM")
+        if not program:
+            pytest.fail("QEL_PAM_SIM must name the pam-sim program")
+        self.name = name
+        self.proc = subprocess.Popen([program, "--pty", *options], stdout=subprocess.PIPE,
+                                     stdin=subprocess.DEVNULL)
+        if not select.select([self.proc.stdout], [], [], 10)[0]:
+            self.proc.kill()
+            pytest.fail("pam-sim printed no slave path")
+        self.path = self.proc.stdout.readline().decode().strip()
+        if not self.path.startswith("/dev/"):
+            self.stop()
+            pytest.fail("pam-sim printed %r" % self.path)
+        os.environ["QEL_PORT_" + name] = self.path
+
+    def stop(self):
+        os.environ.pop("QEL_PORT_" + self.name, None)
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.proc.stdout.close()
+
+
+@pytest.fixture
+def pam_sim():
+    sim = PamSim("COM1")
+    yield sim
+    qel.Debug(0)
+    for h in range(64):
+        qel.Close(h)
+    qel.Debug(1)
+    sim.stop()
+
+
+class Bus:
+    """Test side of the stand-in GPIB library loaded by the module; its
+    instruments are made afresh, of the kind QEL_STANDIN_INSTRUMENT names."""
+
+    def __init__(self, instrument):
         path = os.environ.get("QEL_GPIB_LIBRARY")
         if not path:
             pytest.fail("QEL_GPIB_LIBRARY must name the stand-in GPIB library")
+        os.environ["QEL_STANDIN_INSTRUMENT"] = instrument
         self.lib = ctypes.CDLL(path)
         self.lib.standin_describe.argtypes = [ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
                                               ctypes.c_int]
@@ -101,14 +147,27 @@ class Bus:
         return dict(item.split("=", 1) for item in buf.value.decode().split())
 
 
-@pytest.fixture
-def bus():
-    b = Bus()
+def _bus(instrument):
+    b = Bus(instrument)
     yield b
     qel.Debug(0)
     for h in range(64):
         qel.Close(h)
+    qel.Debug(1)
     b.lib.standin_reset()
+    os.environ.pop("QEL_STANDIN_INSTRUMENT", None)
+
+
+@pytest.fixture
+def bus():
+    """The stand-in with its own small instrument at address 5."""
+    yield from _bus("tiny")
+
+
+@pytest.fixture
+def analyser_bus():
+    """The stand-in with the simulated analyser at address 5."""
+    yield from _bus("analyser")
 
 
 def run_fresh(code, env=None):

@@ -177,6 +177,7 @@ TEST(QelGpib, DeviceOnTheStandIn)
 {
     ::setenv("QEL_GPIB_LIBRARY", ORIVAN_BINARY_DIR "/python/libqel_gpib_standin.so", 1);
     ::setenv("QEL_STANDIN_LISTENERS", "5,9", 1);
+    ::setenv("QEL_STANDIN_INSTRUMENT", "tiny", 1);
     ASSERT_TRUE(GpibDriverLoaded());
     wxGPIB dev;
     EXPECT_STREQ(dev.ClassName(), "wxGPIB");

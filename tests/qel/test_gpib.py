@@ -1,5 +1,6 @@
-"""The module on GPIB through the stand-in linux-gpib library, whose own
-instrument listens at primary address 5."""
+"""The module on GPIB through the stand-in linux-gpib library, with the
+stand-in's own instrument (QEL_STANDIN_INSTRUMENT=tiny) at primary address 5.
+test_pam_sim.py has the simulated analyser on the same bus."""
 import time
 
 import pytest
