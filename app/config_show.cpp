@@ -264,13 +264,5 @@ void MakeSampleConfig(Para& r)
     CopyFixed(r.printer_port, "LPT1");
     CopyFixed(r.sw_version, "3.0");
     CopyFixed(r.log_file, "logging.qel");
-    for (int in = 0; in < 4; ++in) {
-        for (int a = 0; a < 3; ++a) {
-            r.ai_low[in][a] = 0.0f;
-            r.ai_high[in][a] = 10.0f;
-        }
-        char name[16];
-        Fmt(name, "Ch %i", in + 1);
-        CopyFixed(r.ai_name[in], name);
-    }
+    DefaultAnalogInputs(r);
 }

@@ -14,17 +14,22 @@ int32_t A14_P_SOLL[3] = {0, 0, 0};
 int32_t A14_PF_SOLL[3] = {0, 0, 0};
 int32_t A14_I_SOLL[3] = {0, 0, 0};
 
-void default_para()
+void DefaultAnalogInputs(Para& p)
 {
     for (int input = 0; input < 4; ++input) {
         for (int a = 0; a < 3; ++a) {
-            para.ai_low[input][a] = 0.0f;
-            para.ai_high[input][a] = 10.0f;
+            p.ai_low[input][a] = 0.0f;
+            p.ai_high[input][a] = 10.0f;
         }
         char name[16];
         Fmt(name, "Ch %i", input + 1);
-        CopyFixed(para.ai_name[input], name);
+        CopyFixed(p.ai_name[input], name);
     }
+}
+
+void default_para()
+{
+    DefaultAnalogInputs(para);
     for (int a = 0; a < 3; ++a) para.ai_on[a] = 0;
     para.fl_hours = 0;
 }

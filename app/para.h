@@ -149,6 +149,9 @@ extern int32_t A14_P_SOLL[3];
 extern int32_t A14_PF_SOLL[3];
 extern int32_t A14_I_SOLL[3];
 
+// Ranges 0..10 and names "Ch 1".."Ch 4" of the four analog inputs.
+void DefaultAnalogInputs(Para& p);
+
 // Sets the analog-input fields (record only) and fl_hours to their start values.
 void default_para();
 

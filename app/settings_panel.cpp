@@ -51,17 +51,6 @@ const int kRatedFields[3][6] = {
     {RESULTS_RATED_P2, RESULTS_RATED_PF2, RESULTS_RATED_I2, RESULTS_MEAS_P2, RESULTS_MEAS_PF2, RESULTS_MEAS_I2},
     {RESULTS_RATED_P3, RESULTS_RATED_PF3, RESULTS_RATED_I3, RESULTS_MEAS_P3, RESULTS_MEAS_PF3, RESULTS_MEAS_I3}};
 
-void ReadComments()
-{
-    int lines = 0;
-    GetNumTextBoxLines(setting, SETTING_COMMENT, &lines);
-    for (int i = 0; i < 7; ++i) {
-        std::string line;
-        if (i < lines) GetTextBoxLine(setting, SETTING_COMMENT, i, &line);
-        CopyFixed(para.comment[i], line.c_str());
-    }
-}
-
 void Show(int panel, int control, bool on) { SetCtrlAttribute(panel, control, ATTR_VISIBLE, on ? 1 : 0); }
 
 // Measurement and results panels after a set-up: the controls of the other

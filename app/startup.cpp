@@ -61,13 +61,7 @@ void OpenStoredMeasurement(const std::string& path)
 
 void ReadCommentAndTestData()
 {
-    int lines = 0;
-    GetNumTextBoxLines(setting, SETTING_COMMENT, &lines);
-    for (int i = 0; i < 7; ++i) {
-        std::string line;
-        if (i < lines) GetTextBoxLine(setting, SETTING_COMMENT, i, &line);
-        CopyFixed(para.comment[i], line.c_str());
-    }
+    ReadComments();
     const int fields[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
                            SETTING_MANUFACTURER, SETTING_TYPE, SETTING_SERIAL};
     for (int i = 0; i < 7; ++i) {
@@ -203,6 +197,17 @@ int cbPanel(int, int event, void*, int, int)
     return 0;
 }
 UI_PANEL_CALLBACK(cbPanel);
+
+void ReadComments()
+{
+    int lines = 0;
+    GetNumTextBoxLines(setting, SETTING_COMMENT, &lines);
+    for (int i = 0; i < 7; ++i) {
+        std::string line;
+        if (i < lines) GetTextBoxLine(setting, SETTING_COMMENT, i, &line);
+        CopyFixed(para.comment[i], line.c_str());
+    }
+}
 
 int SaveConfiguration()
 {

@@ -54,6 +54,10 @@ void ProgramClose();
 int cbQuit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int cbPanel(int panel, int event, void* callbackData, int eventData1, int eventData2);
 
+// The comment box of the set-up page into para.comment: seven lines, the
+// missing ones empty.
+void ReadComments();
+
 // Configuration dialogs: 1 when a file was written/read, 0 when cancelled,
 // -1 when the file could not be written/read (a message was shown).
 int SaveConfiguration();

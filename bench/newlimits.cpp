@@ -1,6 +1,7 @@
 // Re-evaluation of a three-phase 2.5-hour harmonic logging file (45,000
 // frames per phase) against reading and writing the same file once.
 #include "app/para.h"
+#include "bench/load_file.h"
 #include "evaluation/limits.h"
 #include "evaluation/reevaluation.h"
 #include "files/logfile.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr int kFrames = 45000;
-
 const std::string& FilePath()
 {
     static const std::string path = [] {
@@ -30,26 +29,12 @@ const std::string& FilePath()
         head.h_hours = 2;
         head.h_minutes = 30;
         CopyFixed(head.sw_version, "3.00");
-        int fd = -1;
-        if (LogCreate(p.c_str(), head, &fd) != LOG_OK) std::abort();
-        std::vector<HarmFrame> block(3 * 1000);
-        for (int first = 0; first < kFrames; first += 1000) {
-            for (int k = 0; k < 1000; ++k)
-                for (int ph = 0; ph < 3; ++ph) {
-                    HarmFrame& f = block[size_t(k) * 3 + ph];
-                    f = HarmFrame{};
-                    f.fltr = kFrames - 1 - (first + k);
-                    f.freq = 50.0f;
-                    f.hiam[1] = 8.0f;
-                    for (int n = 2; n <= 40; ++n) f.hiam[n] = 1.5f / n * (1.0f + 0.1f * ((first + k + n) % 7));
-                    for (int n = 0; n <= 40; ++n) f.limit[n] = ClassALimit(n);
-                }
-            if (LogAppend(fd, block.data(), block.size() * sizeof(HarmFrame)) != LOG_OK) std::abort();
-        }
-        if (LogWriteHeader(fd, kFrames, head) != LOG_OK) std::abort();
-        HarmResult r[3] = {};
-        if (LogAppend(fd, r, sizeof r) != LOG_OK) std::abort();
-        LogClose(fd);
+        benchfile::WriteHarmonicFile(p, head, [](HarmFrame& f, int i) {
+            f.freq = 50.0f;
+            f.hiam[1] = 8.0f;
+            for (int n = 2; n <= 40; ++n) f.hiam[n] = 1.5f / n * (1.0f + 0.1f * ((i + n) % 7));
+            for (int n = 0; n <= 40; ++n) f.limit[n] = ClassALimit(n);
+        });
         std::atexit([] { ::unlink(FilePath().c_str()); });
         return p;
     }();

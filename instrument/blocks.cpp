@@ -127,6 +127,18 @@ ViStatus answer_state(ViSession vi, Link l, ViInt32* word, bool* available)
     return VI_SUCCESS;
 }
 
+// Binary mode, the blocks, then the termination character back on a serial
+// line (left off after an error).
+ViStatus read_binary(ViSession vi, Link l, ViInt32 maximum, ViBuf dest, ViInt32* count, const BlockRules& r,
+                     Echo* echo)
+{
+    binary_mode(vi, l);
+    ViStatus st = read_blocks(vi, maximum, dest, count, r, echo);
+    if (st < 0) return st;
+    if (l == Link::Serial) viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+    return VI_SUCCESS;
+}
+
 }  // namespace
 
 ViStatus PAMX_CreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViInt32* count)
@@ -140,11 +152,8 @@ ViStatus PAMX_CreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
     bool available = false;
     if (answer_state(vi, l, &word, &available) < 0) return -2;
     if (!available) return PAMX_NO_ANSWER;
-    binary_mode(vi, l);
-    BlockRules r;
-    ViStatus st = read_blocks(vi, maximum, dest, count, r, nullptr);
+    ViStatus st = read_binary(vi, l, maximum, dest, count, BlockRules{}, nullptr);
     if (st < 0) return st;
-    if (l == Link::Serial) viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
     return word;
 }
 
@@ -166,13 +175,11 @@ ViStatus PAMX_readInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViI
         }
         waited_ms = ViStatus((Timer() - t0) * 1000.0);
     }
-    binary_mode(vi, l);
     BlockRules r;
     r.short_payload_is_error = true;
     r.more_blocks_error = true;
-    ViStatus st = read_blocks(vi, maximum, dest, count, r, nullptr);
+    ViStatus st = read_binary(vi, l, maximum, dest, count, r, nullptr);
     if (st < 0) return st;
-    if (l == Link::Serial) viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
     return waited_ms;
 }
 
@@ -187,15 +194,13 @@ ViStatus PAMX_SreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
         if (answer_state(vi, l, &word, &available) < 0) return -2;
         if (!available) return PAMX_NO_ANSWER;
     }
-    binary_mode(vi, l);
     Echo echo;
     echo.f = std::fopen("buffer.tst", "ab");
     BlockRules r;
     r.short_payload_is_error = true;
     r.after_bad_mark = 2000;
-    ViStatus st = read_blocks(vi, maximum, dest, count, r, &echo);
+    ViStatus st = read_binary(vi, l, maximum, dest, count, r, &echo);
     if (st < 0) return st;
-    if (l == Link::Serial) viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
     return word;
 }
 
@@ -205,15 +210,11 @@ ViStatus PAMX_BufreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, 
     *count = 0;
     viSetAttribute(vi, VI_ATTR_TMO_VALUE, 10000);
     Link l = LinkOf(vi);
-    binary_mode(vi, l);
     BlockRules r;
     r.rd = viBufRead;
     r.after_bad_mark = 1000;
     r.diagnostic = true;
-    ViStatus st = read_blocks(vi, maximum, dest, count, r, nullptr);
-    if (st < 0) return st;
-    if (l == Link::Serial) viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
-    return VI_SUCCESS;
+    return read_binary(vi, l, maximum, dest, count, r, nullptr);
 }
 
 ViStatus PAMX_readBufferDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViInt32* count)

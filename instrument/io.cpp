@@ -86,15 +86,7 @@ namespace {
 // Polls the status byte until MAV or the bound; the last status byte or -1.
 ViStatus wait_mav_gpib(ViSession vi, double bound_s)
 {
-    double t0 = Timer();
-    for (;;) {
-        ViUInt16 stb = 0;
-        ViStatus st = viReadSTB(vi, &stb);
-        if (st < 0) return st;
-        if (stb & 0x10) return stb;
-        if (Timer() - t0 >= bound_s) return -1;
-        ClockIoTick(true);
-    }
+    return PollStatusByte(vi, bound_s, [](ViUInt16 stb) { return (stb & 0x10) != 0; });
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Interface kind and session helpers of the driver.
 #include "instrument/link.h"
 
+#include "platform/clock.h"
+
 namespace pamx {
 
 Link LinkOf(ViSession vi)
@@ -26,6 +28,19 @@ ViStatus BytesWaiting(ViSession vi, ViUInt32* n)
 {
     *n = 0;
     return viGetAttribute(vi, VI_ATTR_ASRL_AVAIL_NUM, n);
+}
+
+ViStatus PollStatusByte(ViSession vi, double seconds, bool (*done)(ViUInt16 stb))
+{
+    double t0 = Timer();
+    for (;;) {
+        ViUInt16 stb = 0;
+        ViStatus st = viReadSTB(vi, &stb);
+        if (st < 0) return st;
+        if (done(stb)) return stb;
+        if (Timer() - t0 >= seconds) return -1;
+        ClockIoTick(true);
+    }
 }
 
 }  // namespace pamx

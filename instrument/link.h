@@ -15,5 +15,8 @@ inline bool ByteCounted(Link l) { return l == Link::Serial || l == Link::Socket;
 ViUInt32 SessionTimeout(ViSession vi);
 // Bytes waiting at a byte-counted session (negative status on failure).
 ViStatus BytesWaiting(ViSession vi, ViUInt32* n);
+// Reads the status byte until `done(stb)` holds or `seconds` have passed: the
+// last status byte, -1 after the bound, or the failing status of a read.
+ViStatus PollStatusByte(ViSession vi, double seconds, bool (*done)(ViUInt16 stb));
 
 }  // namespace pamx

@@ -4,7 +4,6 @@
 
 #include "instrument/link.h"
 #include "instrument/pamx.h"
-#include "platform/clock.h"
 #include "platform/fmt.h"
 
 using namespace pamx;
@@ -51,15 +50,8 @@ void copy_out(ViChar* out, const std::string& s)
 // Polls the status byte until the event summary bit (32 or more) or the bound.
 ViStatus wait_event_summary(ViSession vi, double seconds)
 {
-    double t0 = Timer();
-    for (;;) {
-        ViUInt16 stb = 0;
-        ViStatus st = viReadSTB(vi, &stb);
-        if (st < 0) return st;
-        if (stb >= 32) return 0;
-        if (Timer() - t0 >= seconds) return -1;
-        ClockIoTick(true);
-    }
+    ViStatus st = PollStatusByte(vi, seconds, [](ViUInt16 stb) { return stb >= 32; });
+    return st < 0 ? st : 0;
 }
 
 }  // namespace

@@ -81,6 +81,29 @@ void close_both(ViSession rm, ViSession* vi)
     *vi = 0;
 }
 
+// Line feed as termination character, END with each write, buffers flushed
+// on every access.
+Setter& line_end(Setter& s)
+{
+    return s.attr(VI_ATTR_TERMCHAR_EN, VI_TRUE)
+        .attr(VI_ATTR_TERMCHAR, 10)
+        .attr(VI_ATTR_SEND_END_EN, VI_TRUE)
+        .attr(VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS)
+        .attr(VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+}
+
+// open_session, then a device clear on a GPIB link; on failure both are closed.
+ViStatus open_cleared(const std::string& name, ViSession* rm, ViSession* vi)
+{
+    ViStatus st = open_session(name, rm, vi);
+    if (st < 0) return st;
+    if (LinkOf(*vi) == Link::Gpib) {
+        st = viClear(*vi);
+        if (st < 0) close_both(*rm, vi);
+    }
+    return st;
+}
+
 // Waits until the serial line's DTR is asserted, at most the session time-out.
 ViStatus wait_dtr(ViSession vi)
 {
@@ -163,12 +186,8 @@ ViStatus PAMX_initSYS(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPor
             .attr(VI_ATTR_ASRL_FLOW_CNTRL, handshake == 1 ? VI_ASRL_FLOW_RTS_CTS : VI_ASRL_FLOW_NONE)
             .buf(VI_ASRL_IN_BUF, 10000);
     }
-    s.buf(VI_READ_BUF, 100000)
-        .attr(VI_ATTR_TERMCHAR_EN, VI_TRUE)
-        .attr(VI_ATTR_TERMCHAR, 10)
-        .attr(VI_ATTR_SEND_END_EN, VI_TRUE)
-        .attr(VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS)
-        .attr(VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+    s.buf(VI_READ_BUF, 100000);
+    line_end(s);
     if (s.st < 0) return PAMX_initCleanUp(rm, vi, s.st);
     if (PAMX_DeviceClear(*vi) < 0) {
         DriverMessage("Error", "Cannot clear device");
@@ -235,13 +254,9 @@ ViStatus PAMX_Check(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPort,
     if (PAMX_invalidViBooleanRange(resetDevice)) return PAMX_ERROR_PARAMETER3;
 
     ViSession rm = 0;
-    ViStatus st = open_session(resource_name(interfaceType, gpibAddress, comPort, true), &rm, vi);
+    ViStatus st = open_cleared(resource_name(interfaceType, gpibAddress, comPort, true), &rm, vi);
     if (st < 0) return st;
     Link l = LinkOf(*vi);
-    if (l == Link::Gpib) {
-        st = viClear(*vi);
-        if (st < 0) return PAMX_initCleanUp(rm, vi, st);
-    }
     Setter s{*vi};
     if (l == Link::Serial) {
         s.attr(VI_ATTR_ASRL_BAUD, ViUInt32(baudRate))
@@ -251,12 +266,8 @@ ViStatus PAMX_Check(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPort,
     s.attr(VI_ATTR_MAX_QUEUE_LENGTH, 1000)
         .attr(VI_ATTR_TMO_VALUE, 1000)
         .buf(VI_READ_BUF | VI_WRITE_BUF, 4096)
-        .buf(VI_ASRL_IN_BUF, 4096)
-        .attr(VI_ATTR_TERMCHAR_EN, VI_TRUE)
-        .attr(VI_ATTR_TERMCHAR, 10)
-        .attr(VI_ATTR_SEND_END_EN, VI_TRUE)
-        .attr(VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS)
-        .attr(VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+        .buf(VI_ASRL_IN_BUF, 4096);
+    line_end(s);
     if (s.st < 0) return PAMX_initCleanUp(rm, vi, s.st);
 
     if (idQuery) {
@@ -292,13 +303,9 @@ ViStatus PreparePort(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPort
                      ViBoolean, ViSession* vi, ViInt16 handshake)
 {
     ViSession rm = 0;
-    ViStatus st = open_session(resource_name(interfaceType, gpibAddress, comPort, false), &rm, vi);
+    ViStatus st = open_cleared(resource_name(interfaceType, gpibAddress, comPort, false), &rm, vi);
     if (st < 0) return st;
     Link l = LinkOf(*vi);
-    if (l == Link::Gpib) {
-        st = viClear(*vi);
-        if (st < 0) return CloseAll(rm, vi, st);
-    }
     Setter s{*vi};
     if (l == Link::Serial) {
         s.attr(VI_ATTR_ASRL_BAUD, ViUInt32(baudRate)).attr(VI_ATTR_ASRL_END_IN, VI_ASRL_END_TERMCHAR);
@@ -306,12 +313,8 @@ ViStatus PreparePort(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPort
     }
     s.attr(VI_ATTR_MAX_QUEUE_LENGTH, 4096)
         .attr(VI_ATTR_TMO_VALUE, 5000)
-        .buf(VI_READ_BUF | VI_WRITE_BUF, 4096)
-        .attr(VI_ATTR_TERMCHAR_EN, VI_TRUE)
-        .attr(VI_ATTR_TERMCHAR, 10)
-        .attr(VI_ATTR_SEND_END_EN, VI_TRUE)
-        .attr(VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS)
-        .attr(VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+        .buf(VI_READ_BUF | VI_WRITE_BUF, 4096);
+    line_end(s);
     if (s.st < 0) return CloseAll(rm, vi, s.st);
     return VI_SUCCESS;
 }

@@ -633,33 +633,36 @@ int DiscardPanel(int panel)
     return 0;
 }
 
-int DisplayPanel(int panel)
+// Applies a change to a panel and tells the back-end.
+template <class Change>
+static int ChangePanel(int panel, Change change)
 {
     Panel* p = FindPanel(panel);
     if (!p) return UIE_InvalidPanel;
-    p->visible = true;
+    change(*p);
     B().panelChanged(*p);
     return 0;
+}
+
+int DisplayPanel(int panel)
+{
+    return ChangePanel(panel, [](Panel& p) { p.visible = true; });
 }
 
 int HidePanel(int panel)
 {
-    Panel* p = FindPanel(panel);
-    if (!p) return UIE_InvalidPanel;
-    p->visible = false;
-    p->popup = false;
-    B().panelChanged(*p);
-    return 0;
+    return ChangePanel(panel, [](Panel& p) {
+        p.visible = false;
+        p.popup = false;
+    });
 }
 
 int InstallPopup(int panel)
 {
-    Panel* p = FindPanel(panel);
-    if (!p) return UIE_InvalidPanel;
-    p->visible = true;
-    p->popup = true;
-    B().panelChanged(*p);
-    return 0;
+    return ChangePanel(panel, [](Panel& p) {
+        p.visible = true;
+        p.popup = true;
+    });
 }
 
 int RemovePopup(int panel)
@@ -868,16 +871,22 @@ int GetCtrlVal(int panel, int control, std::string* v)
     }
 }
 
-int GetCtrlValStr(int panel, int control, char* buf, size_t size)
+// Copies a text into a caller's buffer of `size` bytes, cut to fit and ended with NUL.
+static int CopyToBuffer(const std::string& s, char* buf, size_t size)
 {
-    std::string s;
-    int r = GetCtrlVal(panel, control, &s);
-    if (r < 0) return r;
     if (size == 0) return UIE_OperationNotAllowed;
     size_t n = std::min(s.size(), size - 1);
     std::memcpy(buf, s.data(), n);
     buf[n] = 0;
     return 0;
+}
+
+int GetCtrlValStr(int panel, int control, char* buf, size_t size)
+{
+    std::string s;
+    int r = GetCtrlVal(panel, control, &s);
+    if (r < 0) return r;
+    return CopyToBuffer(s, buf, size);
 }
 
 int DefaultCtrl(int panel, int control)
@@ -1157,11 +1166,7 @@ int GetLabelFromIndexStr(int panel, int control, int index, char* buf, size_t si
     std::string s;
     int r = GetLabelFromIndex(panel, control, index, &s);
     if (r < 0) return r;
-    if (size == 0) return UIE_OperationNotAllowed;
-    size_t n = std::min(s.size(), size - 1);
-    std::memcpy(buf, s.data(), n);
-    buf[n] = 0;
-    return 0;
+    return CopyToBuffer(s, buf, size);
 }
 
 static int ItemAt(int panel, int control, int index, const Item** it)
@@ -1297,11 +1302,7 @@ int GetTextBoxLineStr(int panel, int control, int index, char* buf, size_t size)
     std::string s;
     int r = GetTextBoxLine(panel, control, index, &s);
     if (r < 0) return r;
-    if (size == 0) return UIE_OperationNotAllowed;
-    size_t n = std::min(s.size(), size - 1);
-    std::memcpy(buf, s.data(), n);
-    buf[n] = 0;
-    return 0;
+    return CopyToBuffer(s, buf, size);
 }
 
 int GetNumTextBoxLines(int panel, int control, int* count)

@@ -15,9 +15,9 @@
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/ui_testing.h"
+#include "tests/support/project_dir_test.h"
 
-struct SettingsTest : ui::HeadlessUiTest {
-    std::string dir;
+struct SettingsTest : ProjectDirTest {
     void SetUp() override
     {
         HeadlessUiTest::SetUp();
@@ -26,19 +26,7 @@ struct SettingsTest : ui::HeadlessUiTest {
         reset_config_state();
         reset_interface_state();
         reset_records();
-        ui::SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
-        dir = std::string(ORIVAN_BINARY_DIR) + "/settings_test_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-        SetProjectDir(dir.c_str());
-    }
-    void TearDown() override
-    {
-        SetProjectDir(nullptr);
-        ui::SetResourceDir("");
-        reset_config_state();
-        HeadlessUiTest::TearDown();
+        EnterProjectDir("settings_test_");
     }
     // Start-up, then the set-up tab opened for editing.
     void Start()

@@ -10,6 +10,7 @@
 #include "platform/lowfile.h"
 #include "platform/ui/ui_testing.h"
 #include "platform/ui/ui.h"
+#include "tests/support/project_dir_test.h"
 
 using namespace ui;
 
@@ -27,27 +28,14 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
-struct StartupTest : HeadlessUiTest {
-    std::string dir;
+struct StartupTest : ProjectDirTest {
     void SetUp() override
     {
         HeadlessUiTest::SetUp();
         reset_para_state();
         reset_startup_state();
         reset_config_state();
-        SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
-        dir = std::string(ORIVAN_BINARY_DIR) + "/startup_test_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-        SetProjectDir(dir.c_str());
-    }
-    void TearDown() override
-    {
-        SetProjectDir(nullptr);
-        SetResourceDir("");
-        reset_config_state();
-        HeadlessUiTest::TearDown();
+        EnterProjectDir("startup_test_");
     }
     int Start(std::vector<std::string> args = {}, bool simulate = false)
     {

@@ -14,6 +14,30 @@
 
 namespace {
 
+// Asks "*IDN?" on an open session: the status byte shows MAV; with ","
+// as termination character a read ends after `first`; with it off a read of
+// `part` bytes ends at the count and the next at END with `rest`; then a read
+// times out. Returns the count of that last read.
+ViUInt32 ExpectIdnAnswer(ViSession vi, const std::string& first, ViUInt32 part, const std::string& rest)
+{
+    ViUInt32 n = 0;
+    unsigned char buf[64];
+    viWrite(vi, reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n);
+    ViUInt16 stb = 0;
+    EXPECT_EQ(viReadSTB(vi, &stb), VI_SUCCESS);
+    EXPECT_EQ(stb, 0x10);
+    viSetAttribute(vi, VI_ATTR_TERMCHAR, ',');
+    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 1);
+    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS_TERM_CHAR);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), first);
+    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 0);
+    EXPECT_EQ(viRead(vi, buf, part, &n), VI_SUCCESS_MAX_CNT);
+    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), rest);
+    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_ERROR_TMO);
+    return n;
+}
+
 class GpibBoard : public ::testing::Test {
 protected:
     void SetUp() override
@@ -59,23 +83,10 @@ TEST_F(GpibBoard, ReadsEndOnEoiOrTermCharAndTimeOut)
 {
     ViSession vi = 0;
     ASSERT_EQ(viOpen(rm, "GPIB::5", 0, 0, &vi), VI_SUCCESS);
+    // ERR is looked at before END: a time-out is a time-out.
+    EXPECT_EQ(ExpectIdnAnswer(vi, "FAKE,", 4, ",0001,1.5\n"), 0u);
     ViUInt32 n = 0;
     unsigned char buf[64];
-    viWrite(vi, reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n);
-    ViUInt16 stb = 0;
-    EXPECT_EQ(viReadSTB(vi, &stb), VI_SUCCESS);
-    EXPECT_EQ(stb, 0x10);
-    viSetAttribute(vi, VI_ATTR_TERMCHAR, ',');
-    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 1);
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS_TERM_CHAR);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "FAKE,");
-    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 0);
-    EXPECT_EQ(viRead(vi, buf, 4, &n), VI_SUCCESS_MAX_CNT);
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), ",0001,1.5\n");
-    // ERR is looked at before END: a time-out is a time-out.
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_ERROR_TMO);
-    EXPECT_EQ(n, 0u);
     // A binary payload full of line feeds, with the term char off.
     viWrite(vi, reinterpret_cast<ViConstBuf>("BIN?\n"), 5, &n);
     EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
@@ -121,21 +132,7 @@ TEST(VendorVisa, GpibGoesThroughTheConfiguredLibrary)
     viSetAttribute(vi, VI_ATTR_TMO_VALUE, 4321);
     EXPECT_EQ(tmo(), 4321u);
 
-    ViUInt32 n = 0;
-    unsigned char buf[64];
-    viWrite(vi, reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n);
-    ViUInt16 stb = 0;
-    EXPECT_EQ(viReadSTB(vi, &stb), VI_SUCCESS);
-    EXPECT_EQ(stb, 0x10);
-    viSetAttribute(vi, VI_ATTR_TERMCHAR, ',');
-    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 1);
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS_TERM_CHAR);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "VENDOR,");
-    viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, 0);
-    EXPECT_EQ(viRead(vi, buf, 3, &n), VI_SUCCESS_MAX_CNT);
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_SUCCESS);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "-A,0042,2.0\n");
-    EXPECT_EQ(viRead(vi, buf, sizeof buf, &n), VI_ERROR_TMO);
+    ExpectIdnAnswer(vi, "VENDOR,", 3, "-A,0042,2.0\n");
     viClose(rm);
     dlclose(h);
 
