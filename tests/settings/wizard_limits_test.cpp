@@ -19,7 +19,9 @@ struct WizardTest : SettingsTest {
             int now = 0;
             GetCtrlVal(panelWizard, WIZARD_SWITCH, &now);
             EXPECT_EQ(now, 0);   // every question starts at "no"
-            if (a) EXPECT_TRUE(Click(panelWizard, WIZARD_SWITCH));
+            if (a) {
+                EXPECT_TRUE(Click(panelWizard, WIZARD_SWITCH));
+            }
             EXPECT_TRUE(Commit(panelWizard, WIZARD_NEXT));
         }
         return Str(panelWizard, WIZARD_RESULT);
