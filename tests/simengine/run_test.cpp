@@ -247,6 +247,51 @@ TEST_F(HarmonicRun, BadSupplySetsTheSupplyWords)
     EXPECT_NE(int_at(r.frames.back(), 400) | int_at(r.frames.back(), 404), 0) << "HUOV";
 }
 
+TEST_F(HarmonicRun, ThreePhaseRecordSetsOfAPamCLoseNoCycle)
+{
+    // A PAM-C answers 3 x 460 bytes per 200 ms cycle; the driver's block
+    // reads (some hundred I/O calls at the virtual clock's nominal cost) keep up.
+    install("drive:power=10000", 1, 3);
+    ViSession vi = open(5);
+    prepare(vi, 1, 3, 4, 10, 0, 30);
+    for (int c = 2; c <= 3; ++c) {
+        std::string n = std::to_string(c);
+        ASSERT_GE(PAMX_writeInstrData(vi, ("SENS:CURR:RANG:AUTO" + n + " 0;SENS:CURR:RANG" + n + " 30\n").c_str()), 0);
+    }
+    std::string q = "ACTN;";
+    for (int c = 1; c <= 3; ++c) {
+        std::string n = std::to_string(c);
+        q += "FLTR?;HIAM" + n + "? (0:40);HIPH" + n + "? (0:40);UTRMS" + n + "?;ITRMS" + n + "?;HPAV" + n +
+             "?;HPFA" + n + "?;FREQ?;HUHD" + n + "?;HIHD" + n + "?;S" + n + "?;Q" + n + "?;HTHC" + n + "?;HPOC" +
+             n + "?;HIOV" + n + "? (0:3);HIST" + n + "?;HENS" + n + "?;HUOV" + n + "? (0:3);HUST" + n + "?;HUPH" +
+             n + "? (1:1);EDIT?;COUNT?;OVRU" + n + "?;OVRI" + n + "?;HIMA" + n + "?;AIVA1?;AIVA2?;AIVA3?;AIVA4?;";
+    }
+    q += "\n";
+    ASSERT_GE(PAMX_writeInstrData(vi, q.c_str()), 0);
+    ASSERT_GE(PAMX_writeInstrData(vi, "CONT ON\n"), 0);
+    read_set(vi, 1380);
+    ASSERT_GE(PAMX_writeInstrData(vi, "START\n"), 0);
+    std::vector<std::vector<uint8_t>> frames;
+    bool started = false;
+    for (int k = 0; k < 40; ++k) {
+        std::vector<uint8_t> s = read_set(vi, 1380);
+        ASSERT_EQ(s.size(), 1380u);
+        int32_t fltr = int_at(s, 0);
+        if (fltr > 0) started = true;
+        if (!started) continue;
+        frames.push_back(s);
+        if (fltr == 0) break;
+    }
+    // 3 s of 200 ms cycles, counted without a gap, one counter for the device.
+    ASSERT_EQ(frames.size(), 15u);
+    for (size_t k = 0; k < frames.size(); ++k) {
+        EXPECT_FLOAT_EQ(real_at(frames[k], 428), real_at(frames[0], 428) + float(k)) << "frame " << k;
+        for (int c = 1; c < 3; ++c) EXPECT_FLOAT_EQ(real_at(frames[k], 460 * c + 428), real_at(frames[k], 428));
+        for (int c = 0; c < 3; ++c) EXPECT_GT(real_at(frames[k], 460 * c + 4 + 4), 10.f) << "fundamental of phase " << c;
+    }
+    EXPECT_GE(PAMX_writeInstrData(vi, "CONT OFF;STOP\n"), 0);
+}
+
 TEST_F(Run, ShortQueryAndThreeChannelsBackToBack)
 {
     install("heater");
