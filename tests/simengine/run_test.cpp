@@ -13,6 +13,8 @@
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
+#include "sim/dsp/flicker_channel.h"
+#include "sim/eut/terminal_voltage.h"
 #include "sim/simulation.h"
 
 namespace {
@@ -540,6 +542,25 @@ TEST_F(FlickerRun, SwitchingLoadAtTheReferencePointGivesPstOne)
     const float pst2 = real_at(last, 48), plt = real_at(last, 52);
     EXPECT_NEAR(pst1, 1.0, 0.05);
     EXPECT_NEAR(pst2, 1.0, 0.05);
+    // The same load on the continuous terminal voltage of the physics, straight into a flickermeter.
+    {
+        std::string error;
+        simphys::Supply supply;
+        ASSERT_TRUE(simphys::ParseSupply("230/50", supply, &error)) << error;
+        simphys::TerminalSampler ts(supply, simphys::MakeEut("switch:power=960.4,low=0,cpm=110", &error), 1, 12800);
+        ts.set_impedance(simphys::RefImpedance::Loop);
+        auto fc = orivan::dsp::FlickerChannelConfig::For(orivan::dsp::Lamp::V230_50Hz);
+        fc.meter.sample_rate = 12800;
+        fc.meter.period_s = 60;
+        fc.meter.plt_periods = 1;
+        orivan::dsp::FlickerChannel ref(fc);
+        std::vector<double> u(4096);
+        while (ref.completed_periods() < 1) {
+            ts.next(u.data(), u.size());
+            ref.feed(u.data(), u.size());
+        }
+        EXPECT_NEAR(pst1, ref.frame().flst, 0.01) << "engine and physics";
+    }
     EXPECT_NEAR(plt, std::cbrt((pst1 * pst1 * pst1 + pst2 * pst2 * pst2) / 2), 0.002);
     EXPECT_EQ((int_at(last, 452) & 0x02) != 0, std::max(pst1, pst2) >= 1.0f) << "Pst bit";
     EXPECT_EQ(int_at(last, 0), 0) << "FLTR at the end";
