@@ -18,7 +18,7 @@ bool IsVirtualClock();
 // Advances the virtual clock (no effect on the real clock).
 void AdvanceClock(double seconds);
 // Nominal cost of one instrument I/O call on the virtual clock, seconds
-// (default 0.001).
+// (default 0.0001).
 void SetIoCost(double seconds);
 // Called by every I/O back-end once per call: advances the virtual clock by
 // the I/O cost; on the real clock yields briefly when `idle` is true.

@@ -217,8 +217,10 @@ void Engine::pump(double now)
         while (now + 1e-9 >= due_) {
             if (!a_.continuous && !a_.running) {
                 // Nobody waits for these cycles: count them, measure on demand.
+                // At least one: `now` may lie just below `due_` (within the
+                // tolerance of the loop condition), where the floor gives 0.
                 double T = cycle_time();
-                double n = std::floor((now - due_) / T) + 1;
+                double n = std::max(1.0, std::floor((now - due_) / T) + 1);
                 cycles_ += uint32_t(n);
                 due_ += n * T;
                 stale_ = true;

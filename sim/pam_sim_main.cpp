@@ -3,6 +3,8 @@
 //   pam-sim --pty [options]          prints the slave path, e.g. /dev/pts/7
 //   pam-sim --tcp PORT [options]     prints "127.0.0.1 PORT" (PORT 0: any)
 //   pam-sim --list-eut               lists the EUT models and their parameters
+//   pam-sim flicker --fluctuation rect:cpm=110,du=0.722 [--lamp 230/50|120/60]
+//           [--periods N] [--minutes M]   flickermeter verification run
 // options: --model PAM-A|PAM-B|PAM-C (another text: the identification's
 //          model field only)  --kind A|B|C  --eut TEXT  --mains TEXT
 //          --phases 1|3  --speed real|N|max  --maker TEXT  --serial TEXT
@@ -18,6 +20,7 @@
 #include <string>
 
 #include "sim/analyser.h"
+#include "sim/dsp/flicker_verify.h"
 #include "sim/engine.h"
 #include "sim/eut/eut.h"
 #include "sim/serve.h"
@@ -33,7 +36,9 @@ int usage(const char* why)
                          "       [--mains TEXT] [--phases 1|3] [--speed real|N|max] [--kind A|B|C] [--maker T]\n"
                          "       [--serial T] [--firmware T] [--echo] [--no-answer] [--late S] [--garbage]\n"
                          "       [--text-block]\n"
-                         "       pam-sim --list-eut\n", why);
+                         "       pam-sim --list-eut\n"
+                         "       pam-sim flicker --fluctuation rect:cpm=N,du=P|sine:hz=F,du=P [--lamp 230/50|120/60]\n"
+                         "               [--periods N] [--minutes M] [--seconds S] [--rate HZ]\n", why);
     return 2;
 }
 
@@ -41,6 +46,8 @@ int usage(const char* why)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "flicker") == 0)
+        return orivan::dsp::FlickerVerifyMain(argc - 2, argv + 2, "pam-sim flicker");
     bool pty = false;
     int tcp_port = -1;
     sim::Kind kind = sim::Kind::PamA;

@@ -32,14 +32,22 @@ std::shared_ptr<Plant> Plant::Make(const PlantSetup& setup, std::string* error)
 
 const simphys::Window& Plant::next(uint64_t* after, int periods)
 {
-    if (*after < latest_ && latest_ > 0) {
+    if (*after < latest_) {
         // Another device already took the window after ours.
-        *after = latest_;
-        return window_;
+        const uint64_t oldest = latest_ + 1 - held_.size();
+        const uint64_t want = *after + 1 >= oldest ? *after + 1 : latest_;
+        *after = want;
+        return held_[size_t(want - oldest)];
     }
-    circuit_->next(window_, periods);
+    simphys::Window w;
+    if (held_.size() >= kHeld) {
+        w = std::move(held_.front());  // its buffers are reused
+        held_.pop_front();
+    }
+    circuit_->next(w, periods);
+    held_.push_back(std::move(w));
     *after = ++latest_;
-    return window_;
+    return held_.back();
 }
 
 void Plant::set_source(double voltage, double frequency, bool output)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -26,7 +27,11 @@ public:
 
     // The window following the one numbered `after` (0 before the first). A
     // device asking for a window another device has already taken gets that
-    // one; the number of the window handed out is stored in `after`.
+    // one (the plant holds the latest kHeld windows, so a device lagging a few
+    // cycles behind still sees every window in turn; one further behind goes
+    // on with the latest). The number of the window handed out is stored in
+    // `after`; the reference stays valid until the plant's next call.
+    static constexpr size_t kHeld = 8;
     const simphys::Window& next(uint64_t* after, int periods);
 
     int phases() const { return circuit_->phases(); }
@@ -52,7 +57,7 @@ private:
     std::unique_ptr<simphys::Circuit> circuit_;
     simphys::Supply base_;  // the configured supply (its distortion stays with source changes)
     double nominal_v_ = 230, nominal_f_ = 50;
-    simphys::Window window_;
+    std::deque<simphys::Window> held_;  // windows latest_ - size + 1 .. latest_
     uint64_t latest_ = 0;
 };
 

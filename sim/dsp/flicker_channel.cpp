@@ -62,7 +62,8 @@ FlickerFrameValues FlickerChannel::frame() const
     // Pst of the last completed period; during the first one the running value.
     f.flst = float(periods.empty() ? meter_.running_statistics().pst : periods.back().stats.pst);
     f.fllt = float(meter_.plt());
-    f.flmo = float(meter_.pinst());
+    // Pmom: the latest half-period value (the last of FLMS).
+    f.flmo = pmom_[(head_ + pmom_.size() - 1) % pmom_.size()];
     for (size_t i = 0; i < pmom_.size(); ++i) {
         size_t j = (head_ + i) % pmom_.size();
         f.flms[i] = pmom_[j];

@@ -75,6 +75,35 @@ protected:
     std::shared_ptr<sim::Engine> engine;
 };
 
+TEST(Plant, DevicesSeeEveryWindowInTurnUnlessFarBehind)
+{
+    std::string error;
+    auto plant = sim::Plant::Make({"heater:power=1000", "230/50", 3}, &error);
+    ASSERT_TRUE(plant) << error;
+    uint64_t a = 0, b = 0;
+    std::vector<double> ta, tb;
+    std::vector<float> ua;
+    for (int k = 0; k < 3; ++k) {
+        const simphys::Window& w = plant->next(&a, 16);
+        ta.push_back(w.t0);
+        ua.push_back(w.u[1][100]);
+    }
+    // The second device, three windows behind, gets the same windows in order.
+    for (int k = 0; k < 3; ++k) {
+        const simphys::Window& w = plant->next(&b, 16);
+        EXPECT_EQ(b, uint64_t(k + 1));
+        EXPECT_DOUBLE_EQ(w.t0, ta[size_t(k)]) << "window " << k;
+        EXPECT_EQ(w.u[1][100], ua[size_t(k)]);
+    }
+    EXPECT_NEAR(ta[1] - ta[0], 16 / 50.0, 1e-9) << "consecutive";
+    // One further behind than the plant holds goes on with the latest.
+    for (size_t k = 0; k < sim::Plant::kHeld + 2; ++k) plant->next(&a, 16);
+    const simphys::Window& w = plant->next(&b, 16);
+    EXPECT_EQ(b, a);
+    const double latest = w.t0;
+    EXPECT_DOUBLE_EQ(plant->next(&a, 16).t0, latest + 16 / 50.0);
+}
+
 TEST_F(Device, ConfigurationIsStoredAndOutOfRangeValuesAreExecutionErrors)
 {
     auto a = analyser(plant("heater"), sim::Kind::PamC);

@@ -78,6 +78,40 @@ TEST(PamSim, ListsTheModelsAndRefusesBadOptions)
     EXPECT_TRUE(WIFEXITED(speed.status) && WEXITSTATUS(speed.status) == 2);
 }
 
+TEST(PamSim, FlickerVerificationPoints)
+{
+    // Two one-minute periods of the rectangular point (a periodic change has
+    // the ten-minute statistics in every minute) and the 120 V lamp's sine point.
+    Child rect({"flicker", "--fluctuation", "rect:cpm=110,du=0.722", "--minutes", "1", "--periods", "2"}, false);
+    ASSERT_TRUE(WIFEXITED(rect.status) && WEXITSTATUS(rect.status) == 0) << rect.out;
+    double pst1 = 0, pst2 = 0, plt = 0;
+    size_t p1 = rect.out.find("Pst 1: "), p2 = rect.out.find("Pst 2: "), pl = rect.out.find("Plt: ");
+    ASSERT_TRUE(p1 != std::string::npos && p2 != std::string::npos && pl != std::string::npos) << rect.out;
+    ASSERT_EQ(std::sscanf(rect.out.c_str() + p1, "Pst 1: %lf", &pst1), 1);
+    ASSERT_EQ(std::sscanf(rect.out.c_str() + p2, "Pst 2: %lf", &pst2), 1);
+    ASSERT_EQ(std::sscanf(rect.out.c_str() + pl, "Plt: %lf", &plt), 1);
+    EXPECT_NEAR(pst1, 1.0, 0.05);
+    EXPECT_NEAR(pst2, 1.0, 0.05);
+    EXPECT_NEAR(plt, 1.0, 0.05);
+
+    Child sine({"flicker", "--fluctuation", "sine:hz=8.8,du=0.321", "--lamp", "120/60", "--minutes", "1"}, false);
+    ASSERT_TRUE(WIFEXITED(sine.status) && WEXITSTATUS(sine.status) == 0) << sine.out;
+    double pinst = 0;
+    size_t pm = sine.out.find("Pinst,max: ");
+    ASSERT_NE(pm, std::string::npos) << sine.out;
+    ASSERT_EQ(std::sscanf(sine.out.c_str() + pm, "Pinst,max: %lf", &pinst), 1);
+    EXPECT_NEAR(pinst, 1.0, 0.08);
+    EXPECT_NE(sine.out.find("120 V / 60 Hz"), std::string::npos);
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"flicker", "--lamp", "100/50"},
+                                          std::vector<std::string>{"flicker", "--fluctuation", "rect:cpm=x"},
+                                          std::vector<std::string>{"flicker"}}) {
+        Child c(bad, false);
+        EXPECT_TRUE(WIFEXITED(c.status) && WEXITSTATUS(c.status) == 2) << c.out;
+        EXPECT_EQ(c.out.rfind("pam-sim flicker: ", 0), 0u) << c.out;
+    }
+}
+
 TEST(PamSim, ThreeChannelAnalyserOverTcpAsFastAsRead)
 {
     visa::reset_visa();
