@@ -237,8 +237,9 @@ void MakeSampleConfig(Para& r)
     r.analyser = 0;
     r.phases = 3;
     for (int p = 0; p < 3; ++p) {
-        r.i_range[p] = 16.0f;
-        r.u_range[p] = 300.0f;
+        // ranges the PAM-A lists offer, so the page shows what the file says
+        r.i_range[p] = 20.0f;
+        r.u_range[p] = 250.0f;
         r.i_scale[p] = 1.0f;
         r.u_scale[p] = 1.0f;
         r.ctrl_power[p] = 0.0f;

@@ -76,10 +76,13 @@ int PWHDLimit(int32_t cls, float Rsce)
 {
     static const int t2[] = {23, 26, 30, 40, 47};
     static const int t3[] = {22, 25, 28, 38, 46};
+    // EN61000-3-12 Table 4: 22 at Rsce 33 and 46 from Rsce 120 on; the
+    // formula only bridges the two rows.
+    static const int t4[] = {22, 46};
     switch (cls) {
     case 10: return RowLimit(Rsce, kRows5, t2, 5, 0.075, 21);
     case 11: return RowLimit(Rsce, kRows5, t3, 5, 0.075, 20);
-    case 12: return Truncate(0.27 * double(Rsce) + 13);
+    case 12: return RowLimit(Rsce, kRows2, t4, 2, 0.27, 13);
     default: return -1;
     }
 }

@@ -192,9 +192,10 @@ void ComputeLimits(float out[ORDERS], int32_t cls, const HarmFrame& frame, float
         return;  // values 6..9 and unknown classes: no limits
     }
 
-    // The specific-waveform limits are not subject to the rule.
+    // The specific-waveform limits are not subject to the rule. Harmonics
+    // below 0.6 % of the reference current or below 5 mA are disregarded.
     if (drop_small && cls != CLASS_C_WAVEFORM) {
-        const double iref = 0.0006 * double(Iref);
+        const double iref = 0.006 * double(Iref);
         for (int n = 2; n < ORDERS; ++n) {
             double h = frame.hiam[n];
             if (h < iref || h < 0.005) out[n] = mark;

@@ -75,7 +75,10 @@ TEST(Pwhd, ThdAndPwhdLimitTables)
     EXPECT_EQ(THDLimit(12, 100), 40);
     EXPECT_EQ(THDLimit(12, 120), 48);
     EXPECT_EQ(THDLimit(12, 121), 48);
-    EXPECT_EQ(PWHDLimit(12, 33), 21);  // 21.91, no rows
+    EXPECT_EQ(PWHDLimit(12, 33), 22);   // row (the formula gives 21.91)
+    EXPECT_EQ(PWHDLimit(12, 100), 40);  // 40.0 by the formula
+    EXPECT_EQ(PWHDLimit(12, 121), 46);  // capped: the formula would give 45.67
+    EXPECT_EQ(PWHDLimit(12, 300), 46);  // and 94 here
     // Other classes: THD by the Table 2 formula, PWHD not judged.
     EXPECT_EQ(THDLimit(3, 33), 23);
     EXPECT_EQ(PWHDLimit(3, 33), -1);

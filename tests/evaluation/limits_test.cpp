@@ -77,11 +77,19 @@ TEST(Limits, SmallHarmonicsAreDropped)
     HarmFrame g = FrameWith(0.0f, 10.0f);
     g.hiam[3] = 0.059f;
     g.hiam[5] = 0.061f;
-    Lim d = Compute(CLASS_A, g, 0, 0, 0, 100.0f);
+    Lim d = Compute(CLASS_A, g, 0, 0, 0, 10.0f);
     EXPECT_MARKED(d[3]);
     EXPECT_FLOAT_EQ(d[5], 1.14f);
+    // 16 A equipment: an order-40 current of 60 mA (above its 46 mA limit)
+    // lies below 0.6 % of 16 A (96 mA) and is disregarded.
+    HarmFrame big = FrameWith(0.0f, 16.0f);
+    big.hiam[40] = 0.060f;
+    big.hiam[39] = 0.097f;
+    Lim e = Compute(CLASS_A, big, 0, 0, 0, 16.0f);
+    EXPECT_MARKED(e[40]);
+    EXPECT_FLOAT_EQ(e[39], float(2.25 / 39));
     // Not dropped when the caller asks for the full table.
-    Lim full = Compute(CLASS_A, g, 0, 0, 0, 100.0f, 0, nullptr, 0);
+    Lim full = Compute(CLASS_A, g, 0, 0, 0, 10.0f, 0, nullptr, 0);
     EXPECT_FLOAT_EQ(full[3], 2.30f);
 }
 

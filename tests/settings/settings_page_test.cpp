@@ -2,6 +2,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/config_show.h"
 #include "evaluation/ranges.h"
 #include "settings_fixture.h"
 
@@ -448,4 +449,22 @@ TEST(SettingsVersion, VersionFollowsTheLastV)
     EXPECT_EQ(VersionFromTitle("ORIVAN V12.345.6"), "12.34");
     EXPECT_EQ(VersionFromTitle("orivan"), "");
     EXPECT_EQ(VersionFromTitle("ORIVAN V"), "");
+}
+
+TEST_F(SettingsTest, TheSampleSetUpSurvivesThePageUnchanged)
+{
+    Para sample;
+    MakeSampleConfig(sample);
+    ASSERT_EQ(WriteConfigFile(DefaultConfigPath().c_str(), sample), 0);
+    Start();
+    ASSERT_TRUE(Commit(setting, SETTING_OK));
+    EXPECT_EQ(para.analyser, sample.analyser);
+    EXPECT_EQ(para.phases, sample.phases);
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_FLOAT_EQ(para.i_range[p], sample.i_range[p]) << "phase " << p;
+        EXPECT_FLOAT_EQ(para.u_range[p], sample.u_range[p]) << "phase " << p;
+    }
+    EXPECT_EQ(para.h_standard, sample.h_standard);
+    EXPECT_EQ(para.h_class, sample.h_class);
+    EXPECT_EQ(para.meas_time, sample.meas_time);
 }

@@ -26,6 +26,7 @@
 #include "app/config.h"
 #include "app/para.h"
 #include "app/startup.h"
+#include "evaluation/class_wizard.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/model.h"
@@ -183,7 +184,12 @@ TEST_F(Gui, VisitsTheSixPagesAndSavesAScreenshotOfEach)
         {panExport, "dlg_export"}, {panelLimits, "dlg_limits"}, {panelWizard, "dlg_wizard"}, {smallres, "dlg_frame_values"},
         {advanced, "dlg_protocol1"}, {advanced2, "dlg_protocol2"}, {prepare, "dlg_prepare"}, {panelError, "dlg_errors"}};
     for (const auto& d : dialogs) {
-        DisplayPanel(d.panel);
+        // the wizard as the user opens it: first question, Back dimmed
+        if (d.panel == panelWizard) {
+            SetCtrlVal(setting, SETTING_VERSION, 3);   // the five-line first question of the 2006 limits
+            cbWizard(setting, 0, EVENT_COMMIT, nullptr, 0, 0);
+        }
+        else DisplayPanel(d.panel);
         Settle();
         QWidget* w = PanelWidget(d.panel);
         ASSERT_NE(w, nullptr) << d.name;
