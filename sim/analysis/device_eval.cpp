@@ -154,7 +154,10 @@ int PwhdLimit(int eval, double rsce)
     static const double t2[] = {23, 26, 30, 40, 47}, t3[] = {22, 25, 28, 38, 46};
     switch (eval) {
     case 11: return int(RowOrFormula(rsce, at5, t3, 5, 0.075, 20));
-    case 12: return int(0.27 * rsce + 13);
+    case 12: {  // Table 4: 22 at Rsce 33, 46 above 120, the formula between
+        static const double at2[] = {33, 120}, t4[] = {22, 46};
+        return int(RowOrFormula(rsce, at2, t4, 2, 0.27, 13));
+    }
     default: return int(RowOrFormula(rsce, at5, t2, 5, 0.075, 21));
     }
 }

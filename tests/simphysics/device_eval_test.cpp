@@ -169,6 +169,9 @@ TEST(SimDeviceEval, SixPulseDriveAgainstEn61000_3_12)
     EXPECT_EQ(ThdLimit(10, 67), 26);
     EXPECT_EQ(ThdLimit(11, 400), 48);
     EXPECT_EQ(PwhdLimit(11, 33), 22);
+    EXPECT_EQ(PwhdLimit(12, 33), 22);    // Table 4 rows, as the program judges them
+    EXPECT_EQ(PwhdLimit(12, 60), 29);
+    EXPECT_EQ(PwhdLimit(12, 300), 46);
 }
 
 TEST(SimDeviceEval, SupplyVerdictsCollectOverTheTest)
