@@ -30,16 +30,20 @@ namespace {
 volatile bool stop = false;
 void on_signal(int) { stop = true; }
 
+// Bad options: the reason and the usage on standard error, exit status 2.
+// --help / -h (why == nullptr): the usage on standard output, exit status 0.
 int usage(const char* why)
 {
-    std::fprintf(stderr, "pam-sim: %s\nusage: pam-sim --pty|--tcp PORT [--model PAM-A|PAM-B|PAM-C] [--eut TEXT]\n"
+    FILE* to = why ? stderr : stdout;
+    if (why) std::fprintf(stderr, "pam-sim: %s\n", why);
+    std::fprintf(to, "usage: pam-sim --pty|--tcp PORT [--model PAM-A|PAM-B|PAM-C] [--eut TEXT]\n"
                          "       [--mains TEXT] [--phases 1|3] [--speed real|N|max] [--kind A|B|C] [--maker T]\n"
                          "       [--serial T] [--firmware T] [--echo] [--no-answer] [--late S] [--garbage]\n"
                          "       [--text-block]\n"
                          "       pam-sim --list-eut\n"
                          "       pam-sim flicker --fluctuation rect:cpm=N,du=P|sine:hz=F,du=P [--lamp 230/50|120/60]\n"
-                         "               [--periods N] [--minutes M] [--seconds S] [--rate HZ]\n", why);
-    return 2;
+                         "               [--periods N] [--minutes M] [--seconds S] [--rate HZ]\n");
+    return why ? 2 : 0;
 }
 
 }  // namespace
@@ -65,6 +69,7 @@ int main(int argc, char** argv)
             return true;
         };
         std::string v;
+        if (a == "--help" || a == "-h") return usage(nullptr);
         if (a == "--pty") pty = true;
         else if (a == "--list-eut") {
             std::fputs(simphys::ListEut().c_str(), stdout);

@@ -38,15 +38,16 @@ bool ParseInt(const char* s, int* v)
 
 int Usage(const char* name, const char* why)
 {
+    FILE* to = why ? stderr : stdout;  // --help: standard output, status 0
     if (why)
         std::fprintf(stderr, "%s: %s\n", name, why);
-    std::fprintf(stderr,
+    std::fprintf(to,
                  "usage: %s --fluctuation rect:cpm=N,du=P | sine:hz=F,du=P\n"
                  "          [--lamp 230/50|120/60] [--periods N] [--minutes M]\n"
                  "          [--seconds S] [--rate HZ]\n"
                  "  du is the peak-to-peak relative voltage change in %%; the observation\n"
                  "  period is M minutes plus S seconds (default 10 minutes).\n", name);
-    return 2;
+    return why ? 2 : 0;
 }
 
 }  // namespace

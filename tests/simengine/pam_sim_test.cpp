@@ -76,6 +76,14 @@ TEST(PamSim, ListsTheModelsAndRefusesBadOptions)
     EXPECT_TRUE(WIFEXITED(mains.status) && WEXITSTATUS(mains.status) == 2);
     Child speed({"--tcp", "0", "--speed", "fast"}, false);
     EXPECT_TRUE(WIFEXITED(speed.status) && WEXITSTATUS(speed.status) == 2);
+
+    // Asking for help is no error, for the server and the flicker run alike.
+    Child help({"--help"}, false);
+    EXPECT_TRUE(WIFEXITED(help.status) && WEXITSTATUS(help.status) == 0) << help.out;
+    EXPECT_EQ(help.out.rfind("usage: pam-sim --pty|--tcp PORT", 0), 0u) << help.out;
+    Child fhelp({"flicker", "-h"}, false);
+    EXPECT_TRUE(WIFEXITED(fhelp.status) && WEXITSTATUS(fhelp.status) == 0) << fhelp.out;
+    EXPECT_EQ(fhelp.out.rfind("usage: pam-sim flicker --fluctuation", 0), 0u) << fhelp.out;
 }
 
 TEST(PamSim, FlickerVerificationPoints)
