@@ -204,6 +204,13 @@ int LogRewritePara(const char* path, const Para& p)
     return rc < 0 ? rc : crc;
 }
 
+bool LogSameFile(const char* a, const char* b)
+{
+    struct stat sa, sb;
+    if (!a || !b || ::stat(a, &sa) != 0 || ::stat(b, &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int LogClose(int fd)
 {
     if (fd < 0) return LOG_OK;
