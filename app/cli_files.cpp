@@ -314,6 +314,10 @@ bool Reevaluate(const char* source, const char* copy)
         std::fprintf(stderr, "orivan-cli: only current-format harmonic files can be re-evaluated\n");
         return false;
     }
+    if (LogSameFile(source, copy)) {
+        std::fprintf(stderr, "orivan-cli: the copy %s would overwrite its source %s\n", copy, source);
+        return false;
+    }
     int in = OpenFile(source, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
     int outf = OpenFile(copy, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     bool ok = in >= 0 && outf >= 0;
@@ -458,6 +462,10 @@ int CliExport(int argc, char** argv, std::FILE* out)
         else if (kind == "frame") opt.kind = EXPORT_FRAME_DATA;
         else if (kind == "pst") opt.kind = EXPORT_PST_DATA;
         else return Usage(usage);
+    }
+    if (LogSameFile(a[0].c_str(), a[1].c_str())) {
+        std::fprintf(stderr, "orivan-cli: the export file %s would overwrite its source %s\n", a[1].c_str(), a[0].c_str());
+        return CLI_FAILED;
     }
     if (!Load(a[0].c_str())) return CLI_FAILED;
     if (!has_kind) opt.kind = para.test_kind == 1 ? EXPORT_FRAME_DATA : EXPORT_HARMONICS;

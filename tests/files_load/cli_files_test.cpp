@@ -116,6 +116,13 @@ TEST_F(CliFilesTest, ExportAndCut)
     ASSERT_EQ(Run(CliInfo, {Path("c.qel")}, &out), CLI_OK);
     EXPECT_NE(out.find("Cut           frames from 1 till 3"), std::string::npos) << out;
 
+    // Neither the export nor the re-evaluated copy may overwrite the source.
+    const Bytes whole = Slurp(Path("h.qel"));
+    EXPECT_EQ(Run(CliExport, {Path("h.qel"), Path("h.qel")}, &out), CLI_FAILED);
+    EXPECT_EQ(Run(CliEvaluate, {Path("h.qel"), "--re-evaluate", Path("h.qel")}, &out), CLI_FAILED);
+    EXPECT_TRUE(Slurp(Path("h.qel")) == whole);
+    ASSERT_EQ(Run(CliEvaluate, {Path("h.qel"), "--re-evaluate", Path("r.qel")}, &out), CLI_OK);
+
     WriteCurrent(Path("f.qel"), MakePara(1, 1), FlkStored(4, 1));
     ASSERT_EQ(Run(CliExport, {Path("f.qel"), Path("f.txt"), "--kind", "10ms"}, &out), CLI_OK);
     EXPECT_EQ(out, "128 lines written to " + Path("f.txt") + "\n");
