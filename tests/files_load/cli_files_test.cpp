@@ -2,6 +2,8 @@
 // exit statuses and messages, the functions for the output.
 #include "builder.h"
 
+#include <cstring>
+
 #include <sys/wait.h>
 
 #include "app/cli.h"
@@ -70,6 +72,18 @@ TEST_F(CliFilesTest, InfoAndFramesAsTextAndJson)
     ASSERT_EQ(Run(CliFrames, {Path("h.qel")}, &out), CLI_OK);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5);
     EXPECT_EQ(Run(CliFrames, {Path("h.qel"), "--phase", "4"}, &out), CLI_USAGE);
+}
+
+TEST_F(CliFilesTest, JsonKeepsUtf8NamesAndEscapesLatin1Texts)
+{
+    Para p = MakePara(0, 1);
+    std::strcpy(p.log_file, "Pr\xfc" "f \"1\"");  // Latin-1, as old programs stored it
+    const std::string name = Path("Pr\xc3\xbc" "fung \xe2\x82\xac.qel");  // UTF-8 "Prüfung €"
+    WriteCurrent(name, p, HarmSets(2, 1), {HResult(0)});
+    std::string out;
+    ASSERT_EQ(Run(CliInfo, {name, "--json"}, &out), CLI_OK);
+    EXPECT_EQ(out.rfind("{\"file\":\"" + name + "\",", 0), 0u) << out.substr(0, 200);
+    EXPECT_NE(out.find("\"log_file\":\"Pr\\u00fcf \\\"1\\\"\""), std::string::npos) << out;
 }
 
 TEST_F(CliFilesTest, EvaluatePrintsVerdictsAndMaxima)
