@@ -21,10 +21,35 @@ namespace {
 
 // ---- JSON output ------------------------------------------------------------
 
+// Length of the well-formed UTF-8 sequence of two to four bytes at p, else 0.
+int Utf8Length(const unsigned char* p)
+{
+    auto cont = [&](int k, unsigned lo = 0x80, unsigned hi = 0xBF) { return p[k] >= lo && p[k] <= hi; };
+    const unsigned c = p[0];
+    if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        const bool second = c == 0xE0 ? cont(1, 0xA0) : c == 0xED ? cont(1, 0x80, 0x9F) : cont(1);
+        return second && cont(2) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const bool second = c == 0xF0 ? cont(1, 0x90) : c == 0xF4 ? cont(1, 0x80, 0x8F) : cont(1);
+        return second && cont(2) && cont(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Texts are copied as UTF-8 where they are well-formed UTF-8 (paths, texts of
+// this program); any other byte above 0x7E is taken as Latin-1 (texts of old
+// files) and escaped.
 std::string JsonString(const char* s)
 {
     std::string o = "\"";
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(s ? s : ""); *p; ++p) {
+        if (const int n = Utf8Length(p)) {
+            o.append(reinterpret_cast<const char*>(p), size_t(n));
+            p += n - 1;
+            continue;
+        }
         switch (*p) {
         case '"': o += "\\\""; break;
         case '\\': o += "\\\\"; break;
@@ -314,6 +339,10 @@ bool Reevaluate(const char* source, const char* copy)
         std::fprintf(stderr, "orivan-cli: only current-format harmonic files can be re-evaluated\n");
         return false;
     }
+    if (LogSameFile(source, copy)) {
+        std::fprintf(stderr, "orivan-cli: the copy %s would overwrite its source %s\n", copy, source);
+        return false;
+    }
     int in = OpenFile(source, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
     int outf = OpenFile(copy, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     bool ok = in >= 0 && outf >= 0;
@@ -458,6 +487,10 @@ int CliExport(int argc, char** argv, std::FILE* out)
         else if (kind == "frame") opt.kind = EXPORT_FRAME_DATA;
         else if (kind == "pst") opt.kind = EXPORT_PST_DATA;
         else return Usage(usage);
+    }
+    if (LogSameFile(a[0].c_str(), a[1].c_str())) {
+        std::fprintf(stderr, "orivan-cli: the export file %s would overwrite its source %s\n", a[1].c_str(), a[0].c_str());
+        return CLI_FAILED;
     }
     if (!Load(a[0].c_str())) return CLI_FAILED;
     if (!has_kind) opt.kind = para.test_kind == 1 ? EXPORT_FRAME_DATA : EXPORT_HARMONICS;

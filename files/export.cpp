@@ -380,8 +380,7 @@ int CutMeasurement(const char* source, const char* target, int32_t first, int32_
         if (error) *error = why;
         return rc;
     };
-    char rs[4096], rt[4096];
-    if (::realpath(source, rs) && ::realpath(target, rt) && std::strcmp(rs, rt) == 0)
+    if (LogSameFile(source, target))
         return fail(LOG_ERR_ARG, std::string("The cut cannot replace its own source file ") + source);
 
     int sfd = -1;

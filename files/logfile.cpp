@@ -204,6 +204,13 @@ int LogRewritePara(const char* path, const Para& p)
     return rc < 0 ? rc : crc;
 }
 
+bool LogSameFile(const char* a, const char* b)
+{
+    struct stat sa, sb;
+    if (!a || !b || ::stat(a, &sa) != 0 || ::stat(b, &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int LogClose(int fd)
 {
     if (fd < 0) return LOG_OK;
@@ -345,13 +352,20 @@ int LogRecognise(int fd, const char* path, LogLayout* out)
             return Refuse(path, why);
         }
         const int64_t rest = S - LOG_DATA_OFFSET - c * set_bytes;
-        if (L.test_kind == 0 && rest > 0 && rest % LOG_RESULT_RECORD == 0 &&
-            rest / LOG_RESULT_RECORD < L.phases) {
-            L.sets = C;  // stopped while the result records were appended
+        const bool whole_results = L.test_kind == 0 && rest > 0 && rest % LOG_RESULT_RECORD == 0 &&
+                                   rest / LOG_RESULT_RECORD < L.phases;
+        if (C == 0) {
+            // No count was ever written: every complete set.
+            L.sets = whole_results ? 0 : int32_t(whole);
         } else {
-            L.sets = int32_t(whole);  // every complete set, the count may lag behind
+            // The count is rewritten right after each set, so it lags at most
+            // one whole set. Anything else after the counted sets is a partly
+            // written set or result record, never frames.
+            L.sets = rest == set_bytes ? C + 1 : C;
         }
-        return finish();
+        const int rc = finish();
+        if (out && !(whole_results && L.sets == C)) out->results = 0;
+        return rc;
     }
 
     if (!have_para) return Refuse(path, "the file is shorter than a settings record");

@@ -101,6 +101,9 @@ int LogAppendResult(int fd, const HarmResult& r);
 // Rewrites the settings record at offset 4 of an existing logging file (the
 // protocol edit); a missing or foreign file is not touched.
 int LogRewritePara(const char* path, const Para& p);
+// True when both paths name one existing file (the same inode: also through
+// hard and symbolic links), so writing one would destroy the other.
+bool LogSameFile(const char* a, const char* b);
 // Closes the file (an OpenFile handle or a plain descriptor); LOG_ERR_IO
 // when the close reports a failed write.
 int LogClose(int fd);

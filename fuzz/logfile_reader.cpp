@@ -1,8 +1,9 @@
 // libFuzzer target: the logging-file reader and the re-evaluation on
 // arbitrary file contents. Build and run (from the source directory):
 //
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     fuzz/logfile_reader.cpp files/logfile.cpp evaluation/*.cpp \
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. -Ibuild/generated \
+//     fuzz/logfile_reader.cpp files/logfile.cpp \
+//     evaluation/{flicker_limits,harmonic_eval,limits,records,reevaluation}.cpp \
 //     app/para.cpp app/config.cpp platform/lowfile.cpp platform/fmt.cpp \
 //     -o build/fuzz_logfile_reader
 //   build/fuzz_logfile_reader -max_len=20000 -max_total_time=180

@@ -49,11 +49,14 @@ int OpenFile(const char* path, int mode, int action, int /*type*/)
         default: return -1;
         }
     }
+    // Non-blocking only for the open itself: a FIFO then neither waits for
+    // a writer (reads give end of file) nor for a reader (the open fails).
     int fd;
-    do { fd = ::open(path, flags, 0666); } while (fd < 0 && errno == EINTR);
+    do { fd = ::open(path, flags | O_NONBLOCK, 0666); } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int fl = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return -1;
     }

@@ -388,6 +388,33 @@ TEST_F(LogFileTest, InterruptedRunsAreRecognised)
     EXPECT_EQ(FrameTags(), (Tags{1000, 3000, 4000}));
 }
 
+TEST_F(LogFileTest, PartialTrailerOfAnInterruptedRunIsNeverReadAsFrames)
+{
+    LogLayout L;
+    // Ten three-phase sets and their result records, the end cut off: the
+    // remaining 1556 result bytes are more than a set, yet no frame.
+    Bytes cut = CurrentFile(0, 3, 10, 3);
+    cut.resize(cut.size() - 100);
+    ASSERT_EQ(Recognise(cut, &L), LOG_OK);
+    EXPECT_EQ(L.format, LOG_INTERRUPTED);
+    EXPECT_EQ(L.sets, 10);
+    EXPECT_EQ(L.frames, 10);
+    EXPECT_EQ(L.results, 0);  // the records are incomplete
+    // A set and a half after the counted ones: the count lags one set at most.
+    Bytes more = CurrentFile(0, 1, 6, 0);
+    PutI32(more, 0, 4);
+    more.resize(more.size() - 230);
+    ASSERT_EQ(Recognise(more, &L), LOG_OK);
+    EXPECT_EQ(L.frames, 4);
+    EXPECT_EQ(L.results, 0);
+    // Part of a set is not a result record.
+    Bytes part = CurrentFile(0, 3, 2, 0);
+    part.resize(part.size() + 700, 0xAB);
+    ASSERT_EQ(Recognise(part, &L), LOG_OK);
+    EXPECT_EQ(L.frames, 2);
+    EXPECT_EQ(L.results, 0);
+}
+
 TEST_F(LogFileTest, ForeignAndTruncatedFilesAreRefused)
 {
     LogLayout L;

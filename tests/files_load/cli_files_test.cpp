@@ -2,6 +2,8 @@
 // exit statuses and messages, the functions for the output.
 #include "builder.h"
 
+#include <cstring>
+
 #include <sys/wait.h>
 
 #include "app/cli.h"
@@ -72,6 +74,18 @@ TEST_F(CliFilesTest, InfoAndFramesAsTextAndJson)
     EXPECT_EQ(Run(CliFrames, {Path("h.qel"), "--phase", "4"}, &out), CLI_USAGE);
 }
 
+TEST_F(CliFilesTest, JsonKeepsUtf8NamesAndEscapesLatin1Texts)
+{
+    Para p = MakePara(0, 1);
+    std::strcpy(p.log_file, "Pr\xfc" "f \"1\"");  // Latin-1, as old programs stored it
+    const std::string name = Path("Pr\xc3\xbc" "fung \xe2\x82\xac.qel");  // UTF-8 "Prüfung €"
+    WriteCurrent(name, p, HarmSets(2, 1), {HResult(0)});
+    std::string out;
+    ASSERT_EQ(Run(CliInfo, {name, "--json"}, &out), CLI_OK);
+    EXPECT_EQ(out.rfind("{\"file\":\"" + name + "\",", 0), 0u) << out.substr(0, 200);
+    EXPECT_NE(out.find("\"log_file\":\"Pr\\u00fcf \\\"1\\\"\""), std::string::npos) << out;
+}
+
 TEST_F(CliFilesTest, EvaluatePrintsVerdictsAndMaxima)
 {
     std::vector<HarmResult> res = {HResult(0)};
@@ -115,6 +129,13 @@ TEST_F(CliFilesTest, ExportAndCut)
     EXPECT_EQ(out, "2 frames written to " + Path("c.qel") + "\n");
     ASSERT_EQ(Run(CliInfo, {Path("c.qel")}, &out), CLI_OK);
     EXPECT_NE(out.find("Cut           frames from 1 till 3"), std::string::npos) << out;
+
+    // Neither the export nor the re-evaluated copy may overwrite the source.
+    const Bytes whole = Slurp(Path("h.qel"));
+    EXPECT_EQ(Run(CliExport, {Path("h.qel"), Path("h.qel")}, &out), CLI_FAILED);
+    EXPECT_EQ(Run(CliEvaluate, {Path("h.qel"), "--re-evaluate", Path("h.qel")}, &out), CLI_FAILED);
+    EXPECT_TRUE(Slurp(Path("h.qel")) == whole);
+    ASSERT_EQ(Run(CliEvaluate, {Path("h.qel"), "--re-evaluate", Path("r.qel")}, &out), CLI_OK);
 
     WriteCurrent(Path("f.qel"), MakePara(1, 1), FlkStored(4, 1));
     ASSERT_EQ(Run(CliExport, {Path("f.qel"), Path("f.txt"), "--kind", "10ms"}, &out), CLI_OK);

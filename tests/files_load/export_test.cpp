@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <unistd.h>
 
 #include "evaluation/reevaluation.h"
 #include "files/export.h"
@@ -287,6 +288,15 @@ TEST_F(ExportTest, HarmonicCutKeepsTheRangeAndReEvaluates)
     // A range beyond the file is limited to it; the source is never the target.
     ASSERT_EQ(CutMeasurement(Path("src.qel").c_str(), Path("tail.qel").c_str(), 8, 100, &err), 2);
     EXPECT_LT(CutMeasurement(Path("src.qel").c_str(), Path("src.qel").c_str(), 0, 3, &err), 0);
+    // Nor through a hard or symbolic link: the source stays whole.
+    const Bytes whole = Slurp(Path("src.qel"));
+    ::unlink(Path("hard.qel").c_str());
+    ::unlink(Path("soft.qel").c_str());
+    ASSERT_EQ(::link(Path("src.qel").c_str(), Path("hard.qel").c_str()), 0);
+    ASSERT_EQ(::symlink(Path("src.qel").c_str(), Path("soft.qel").c_str()), 0);
+    EXPECT_EQ(CutMeasurement(Path("src.qel").c_str(), Path("hard.qel").c_str(), 0, 3, &err), LOG_ERR_ARG);
+    EXPECT_EQ(CutMeasurement(Path("src.qel").c_str(), Path("soft.qel").c_str(), 0, 3, &err), LOG_ERR_ARG);
+    EXPECT_TRUE(Slurp(Path("src.qel")) == whole);
     EXPECT_EQ(Slurp(Path("src.qel")), source);
     Spit(Path("junk.qel"), Bytes(4000, 0x55));
     EXPECT_EQ(CutMeasurement(Path("junk.qel").c_str(), Path("j2.qel").c_str(), 0, 3, &err), LOG_ERR_FOREIGN);

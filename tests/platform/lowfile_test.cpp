@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,6 +72,20 @@ TEST_F(LowFile, WriteToAFullDiskFails)
     char block[3488] = {};
     EXPECT_EQ(WriteFile(h, block, sizeof block), -1);
     CloseFile(h);
+}
+
+TEST_F(LowFile, AFifoNeverBlocksTheOpen)
+{
+    // A named pipe given as a measurement or configuration file: reading
+    // ends at once, writing without a reader is refused.
+    std::string p = Path("pipe.qel");
+    ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0);
+    int h = OpenFile(p.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
+    ASSERT_GE(h, 0);
+    char block[16];
+    EXPECT_EQ(ReadFile(h, block, sizeof block), 0);
+    CloseFile(h);
+    EXPECT_LT(OpenFile(p.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_BINARY), 0);
 }
 
 TEST_F(LowFile, ReadLineSplitsLinesAndCutsLongOnes)
