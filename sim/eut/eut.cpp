@@ -17,12 +17,7 @@ namespace {
 constexpr double kRated = 230.0;  // rated voltage of the single-phase models, V
 
 // One parameter of a model: name, default, range and meaning (for the list).
-struct Param {
-    const char* key;
-    double value;
-    double lo, hi;
-    const char* meaning;
-};
+using Param = ModelParam;
 
 std::string ParamsText(const std::string& name, const std::vector<Param>& ps)
 {
@@ -490,23 +485,7 @@ std::unique_ptr<Eut> MakeEut(std::string_view text, std::string* error)
 
 std::string ListEut()
 {
-    std::string t;
-    for (const ModelInfo& m : Catalogue()) {
-        t += m.name;
-        t += "  ";
-        t += m.what;
-        t += '\n';
-        for (const Param& p : m.params) {
-            t += "    ";
-            t += p.key;
-            t += '=';
-            t += FormatNumber(p.value);
-            t += "  ";
-            t += p.meaning;
-            t += " (" + FormatNumber(p.lo) + ".." + FormatNumber(p.hi) + ")\n";
-        }
-    }
-    return t + ListFlickerLoads();
+    return ListCatalogue(Catalogue()) + ListFlickerLoads();
 }
 
 }  // namespace simphys

@@ -288,12 +288,7 @@ private:
 
 // ---- catalogue ----------------------------------------------------------
 
-struct Param {
-    const char* key;
-    double value;
-    double lo, hi;
-    const char* meaning;
-};
+using Param = ModelParam;
 
 using Values = std::vector<Param>;
 
@@ -420,23 +415,7 @@ bool MakeFlickerLoad(const ParamText& pt, std::unique_ptr<Eut>* out, std::string
 
 std::string ListFlickerLoads()
 {
-    std::string t;
-    for (const LoadInfo& m : Catalogue()) {
-        t += m.name;
-        t += "  ";
-        t += m.what;
-        t += '\n';
-        for (const Param& p : m.params) {
-            t += "    ";
-            t += p.key;
-            t += '=';
-            t += FormatNumber(p.value);
-            t += "  ";
-            t += p.meaning;
-            t += " (" + FormatNumber(p.lo) + ".." + FormatNumber(p.hi) + ")\n";
-        }
-    }
-    return t;
+    return ListCatalogue(Catalogue());
 }
 
 }  // namespace simphys

@@ -33,4 +33,36 @@ struct NumSlot {
 };
 bool AssignParams(const ParamText& p, const std::vector<NumSlot>& slots, std::string* error);
 
+// One parameter of a model in a catalogue: key, default, range and meaning.
+struct ModelParam {
+    const char* key;
+    double value;
+    double lo, hi;
+    const char* meaning;
+};
+
+// The `--list-eut` text of a catalogue whose entries have `name`, `what`
+// and `params` (ModelParam): a line per model, an indented line per parameter.
+template <class Catalogue>
+std::string ListCatalogue(const Catalogue& models)
+{
+    std::string t;
+    for (const auto& m : models) {
+        t += m.name;
+        t += "  ";
+        t += m.what;
+        t += '\n';
+        for (const ModelParam& p : m.params) {
+            t += "    ";
+            t += p.key;
+            t += '=';
+            t += FormatNumber(p.value);
+            t += "  ";
+            t += p.meaning;
+            t += " (" + FormatNumber(p.lo) + ".." + FormatNumber(p.hi) + ")\n";
+        }
+    }
+    return t;
+}
+
 }  // namespace simphys
