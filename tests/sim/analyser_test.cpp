@@ -6,28 +6,12 @@
 #include "platform/clock.h"
 #include "sim/analyser.h"
 #include "sim/command.h"
+#include "tests/support/analyser_talk.h"
 
 namespace {
 
-// Everything the analyser has sent so far.
-std::string drain(sim::Analyser& a)
-{
-    a.pump();
-    std::string s;
-    unsigned char b[4096];
-    visa::ReadEnd e;
-    while (!a.output().empty()) {
-        size_t n = a.output().take(b, sizeof b, -1, &e);
-        s.append(reinterpret_cast<char*>(b), n);
-    }
-    return s;
-}
-
-std::string ask(sim::Analyser& a, const std::string& msg)
-{
-    a.input(msg + "\n");
-    return drain(a);
-}
+using simtalk::ask;
+using simtalk::drain;
 
 TEST(Parser, HeadersSuffixesAndArguments)
 {

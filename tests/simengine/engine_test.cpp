@@ -13,27 +13,12 @@
 #include "platform/clock.h"
 #include "sim/engine.h"
 #include "sim/power_source.h"
+#include "tests/support/analyser_talk.h"
 
 namespace {
 
-std::string drain(sim::Analyser& a)
-{
-    a.pump();
-    std::string s;
-    unsigned char b[8192];
-    visa::ReadEnd e;
-    while (!a.output().empty()) {
-        size_t n = a.output().take(b, sizeof b, -1, &e);
-        s.append(reinterpret_cast<char*>(b), n);
-    }
-    return s;
-}
-
-std::string ask(sim::Analyser& a, const std::string& msg)
-{
-    a.input(msg + "\n");
-    return drain(a);
-}
+using simtalk::ask;
+using simtalk::drain;
 
 // Comma- or semicolon-separated numbers of an ASCII answer.
 std::vector<double> numbers(const std::string& s)
