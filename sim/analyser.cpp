@@ -51,16 +51,24 @@ void Analyser::input(const uint8_t* data, size_t n, bool end)
         char c = char(data[i]);
         bool last = end && i + 1 == n;
         if (c == '\n') {
+            note_received();
             execute(inbuf_);
             inbuf_.clear();
             continue;
         }
         if (c != '\r' && c != '\0') inbuf_ += c;  // NUL bytes (the serial clear's filler) are ignored
         if (last) {
+            note_received();
             execute(inbuf_);
             inbuf_.clear();
         }
     }
+}
+
+void Analyser::note_received()
+{
+    if (received.size() >= kReceivedKept) received.erase(received.begin(), received.begin() + kReceivedKept / 2);
+    received.push_back(inbuf_);
 }
 
 void Analyser::execute(const std::string& message)

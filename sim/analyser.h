@@ -101,12 +101,17 @@ public:
     std::function<void(Analyser&, double)> on_pump;
     // Received bytes of every complete message, for tests and diagnostics.
     std::vector<std::string> log;
+    // The messages as they arrived over the link (without the repetitions of
+    // the cyclic query), at most the latest kReceivedKept.
+    std::vector<std::string> received;
+    static constexpr size_t kReceivedKept = 4096;
 
 private:
     struct Pending {
         double ready;
         std::string bytes;
     };
+    void note_received();
     Kind kind_;
     Registry registry_;
     std::shared_ptr<MeasuredValues> values_;
