@@ -390,6 +390,7 @@ int FlickerTick()
     time0 = Timer();
     CountPeriods(state);
     if (Store(flkbuf, sizeof(FlkFrame)) == TICK_FAILED) return TICK_FAILED;
+    run.last_counter = flkbuf[0].count;
     flkbuf[0].count = 77000.0f;
     if (state == 3) running = 0;
     return TICK_STORED;

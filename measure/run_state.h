@@ -24,6 +24,7 @@ struct RunState {
     // flicker switching procedure display: switching countdown shown, period latch
     bool switch_countdown = false;
     bool period_latch = true;
+    float last_counter = 0;        // channel 0's COUNT? of the last stored set
     int64_t lost_cycles = 0;       // cycles the frame check found missing
     int64_t skipped_ticks = 0;     // ticks without an answer of the expected length
     int64_t refused_answers = 0;   // answers of a wrong length

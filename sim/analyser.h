@@ -39,6 +39,7 @@ struct Faults {
     bool garbage = false;         // answers replaced by bytes of no format
     bool echo = false;            // every received byte is sent back at once
     bool disconnected = false;    // cable pulled: nothing arrives, nothing answers
+    uint32_t counter_jump = 0;    // the next measuring cycle's COUNT? advances by 1 + this many
 };
 
 class Analyser {
