@@ -15,5 +15,3 @@ extern void SetResultsPanel(int test_kind) __attribute__((weak));
 extern void DrawData(int phase) __attribute__((weak));
 extern void ClearList() __attribute__((weak));
 extern void ClearGraph() __attribute__((weak));
-extern void stop_meas1(int channel, int flag) __attribute__((weak));
-extern int stop_meas(int channel) __attribute__((weak));

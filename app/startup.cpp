@@ -9,6 +9,7 @@
 #include "app/optional_links.h"
 #include "app/para.h"
 #include "instrument/notify.h"
+#include "measure/run.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
@@ -169,14 +170,12 @@ int orivan_main(int argc, char** argv)
 
 void ProgramClose()
 {
-    if (workmode == 0) {
+    if (RunActive()) {
         SetCtrlVal(measure, MEASURE_MESSAGE, "The measuring setup is reset.\nWait please");
         SetCtrlAttribute(measure, MEASURE_MESSAGE, ATTR_VISIBLE, 1);
         ProcessDrawEvents();
-        for (int ch = 0; ch < para.phases && ch < 3; ++ch) {
-            if (stop_meas1) stop_meas1(ch, 0);
-            if (stop_meas) stop_meas(ch);
-        }
+        // Every channel stopped, the final records stored, the file closed.
+        FinishRun();
     }
     QuitUserInterface(0);
 }

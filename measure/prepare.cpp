@@ -143,6 +143,8 @@ int CommandSet(ViSession vi, int channel)
     // A flicker run is stored as edition 2 (the file's record only; the
     // settings page keeps the harmonic edition).
     if (flicker) para.h_standard = 2;
+    // From here on the analyser may answer in packed form.
+    run.packed[para.analyser == 1 ? 0 : channel] = true;
     if (Wait(vi, "FRMT PACKED;*OPC?\n") < 0) return FailInactive("Unable to set command: FRMT PACKED");
     return 0;
 }

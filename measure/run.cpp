@@ -120,11 +120,14 @@ void CloseStartedSessions(int last)
     for (int ch = 0; ch <= last && ch < 3; ++ch) {
         if (run.opened[ch] && id[ch]) {
             const ViSession vi = id[ch];
+            // An analyser left in the packed format would not confirm the next opening.
+            if (run.packed[ch]) PAMX_writeCmdwithOPCwaitB(vi, "FRMT ASCII;*OPC?\n");
             PAMX_close(vi, 0);
             for (int k = 0; k < 3; ++k)
                 if (id[k] == vi) id[k] = 0;
         }
         run.opened[ch] = false;
+        run.packed[ch] = false;
         pamaopen[ch] = 0;
     }
 }
@@ -222,9 +225,10 @@ void AbortRun(const std::string& text)
 
 void FileWriteFailed()
 {
+    run.write_failed = true;
     std::string text;
-    Fmt(text, "Unable to write the logging file %s:\n%s\nThe measurement is stopped; the frames stored so far are kept.",
-        para.log_file, LogErrorText());
+    Fmt(text, "%s\n%s\nThe measurement is stopped; the frames stored so far are kept.", LogErrorText(),
+        para.log_file);
     AbortRun(text);
 }
 
@@ -253,13 +257,14 @@ void FinishRun()
         if (instrument[ch]) stop_meas(ch);
     CloseStartedSessions(2);
     if (run.file_open) {
-        const int rc = StoreRunEnd();
+        // After a failed write the file keeps what it holds (its count is current).
+        const int rc = run.write_failed ? 0 : StoreRunEnd();
         const int closed = LogClose(fid);
         fid = -1;
         run.file_open = false;
-        if (rc < 0 || closed < 0) {
+        if (!run.write_failed && (rc < 0 || closed < 0)) {
             std::string text;
-            Fmt(text, "Unable to write the logging file %s:\n%s", para.log_file, LogErrorText());
+            Fmt(text, "%s\n%s", LogErrorText(), para.log_file);
             MessagePopup("Error", text.c_str());
         }
     }

@@ -18,6 +18,8 @@ struct RunState {
     bool active = false;           // started and not yet finished
     bool file_open = false;        // the logging file `fid` is open for this run
     bool opened[3] = {};           // sessions this start opened (a PAM-C's copies are not)
+    bool packed[3] = {};           // sessions switched to the packed answer format
+    bool write_failed = false;     // a write to the logging file failed
     bool results_read[3] = {};     // harmonic result records read at the stop
     bool results_failed = false;   // a result read or a file write at the stop failed
     int pwhd_fail[3] = {}, thd_fail[3] = {};   // EN61000-3-12 flags of the last frame

@@ -115,6 +115,7 @@ int stop_meas(int channel)
         const ViStatus st = PAMX_close(vi, 0);
         if (status == 0 && st < 0) status = st;
         run.opened[channel] = false;
+        run.packed[channel] = false;
         // The other channels of a PAM-C hold copies of this session.
         for (int ch = 0; ch < 3; ++ch)
             if (id[ch] == vi) id[ch] = 0;
