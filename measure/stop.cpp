@@ -51,6 +51,7 @@ int ReadResults(int channel)
     while ((st = PAMX_CreadInstrDataBinary(vi, sizeof answer, answer, &n)) == PAMX_NO_ANSWER &&
            Timer() - t < 5.0)
         Delay(0.001);
+    PAMX_setTimeout(vi, 5000);   // the block reader leaves 10 s
     if (st < 0 || n != ResultAnswerSize()) {
         run.results_failed = true;
         return Failure(channel, "Unable to set command: READ RESULT DATA");

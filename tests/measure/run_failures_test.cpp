@@ -266,3 +266,75 @@ TEST_F(RunFailure, ClosingTheProgramStopsARunningTest)
     const int32_t C = Count();
     EXPECT_EQ(FileBytes().size(), size_t(3492 + C * 488));
 }
+
+TEST_F(RunFailure, UnreadableResultsLeaveTheFileInterruptedButTheAnalyserClosed)
+{
+    Para p = HarmonicSetUp(4, 1, 3, 0, 60);
+    Bench(p, "heater:power=1000");
+    Confirm(p);
+    Start();
+    Run(2);
+    ASSERT_TRUE(RunActive());
+    const int32_t stored = size;
+    Device(5)->faults.no_answer = true;
+    ui::QueueMessageAck();   // the result read
+    ui::QueueMessageAck();   // loading: the run was interrupted
+    const double t = Timer();
+    ASSERT_TRUE(ui::Click(measure, MEASURE_START));
+    EXPECT_LT(Timer() - t, 35.0);   // every wait of the stop is bounded
+    ExpectNothingOpen();
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0], "Unable to set command: READ RESULT DATA");
+    EXPECT_EQ(ui::PopupLog().back().title, "Warning");
+    const auto r = Received(5);
+    for (const char* c : {"FRMT ASCII;*OPC?", "DOCO1 1;*OPC?", "CONT OFF;:GTL"}) EXPECT_EQ(Times(r, c), 1u) << c;
+    EXPECT_TRUE(LastLoadReport().interrupted);
+    EXPECT_EQ(Count(), stored);
+    EXPECT_EQ(FileBytes().size(), size_t(3492 + stored * 460));
+}
+
+TEST_F(RunFailure, GarbledFlickerAnswerIsKeptInSignalTxt)
+{
+    Para p = FlickerSetUp(4, 1, 1, 60, 1);
+    Bench(p, "heater:power=1000");
+    Confirm(p);
+    Start();
+    Run(8);
+    ASSERT_TRUE(RunActive());
+    Device(5)->faults.garbage = true;
+    ui::QueueMessageAck();
+    ui::QueueMessageAck();   // the driver finds no operation-complete answer on closing
+    EXPECT_EQ(FlickerTick(), TICK_FAILED);
+    EXPECT_EQ(ui::PopupLog().back().title, "Answer to DOCO1 1;*OPC?\n");
+    Device(5)->faults.garbage = false;
+    ExpectNothingOpen();
+    ASSERT_FALSE(Errors().empty());
+    const std::string e = Errors()[0];
+    EXPECT_EQ(e.rfind("No return data\nError -7 STB=", 0), 0u) << e;
+    EXPECT_EQ(e.substr(e.size() - 20), "   Only STB is false") << e;
+    // Only the bytes read after the bad one: the rest of the answer.
+    std::ifstream in(dir + "/signal.txt", std::ios::binary);
+    std::string sig((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(sig, std::string("\xFE\x7F?x\x01\n", 6));
+}
+
+TEST_F(RunFailure, SilentFlickerAnalyserFailsAfterFiveSeconds)
+{
+    Para p = FlickerSetUp(1, 3, 1, 60, 1);
+    Bench(p, "heater:power=1000");
+    Confirm(p);
+    Start();
+    Run(8);
+    ASSERT_TRUE(RunActive());
+    Device(5)->faults.no_answer = true;
+    const double t = Timer();
+    double shown = 0;
+    ui::QueueMessageAck([&] { shown = Timer(); });
+    EXPECT_EQ(FlickerTick(), TICK_FAILED);
+    // Five seconds of waiting, one for whatever might still come.
+    EXPECT_GE(shown - t, READ_BOUND);
+    EXPECT_LT(shown - t, READ_BOUND + 1.5);
+    ExpectNothingOpen();
+    ASSERT_FALSE(Errors().empty());
+    EXPECT_EQ(Errors()[0], "No return data\nError -999 STB=0No data");
+}
