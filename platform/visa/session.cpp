@@ -343,6 +343,16 @@ ViStatus viClear(ViSession vi)
     return st;
 }
 
+ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode)
+{
+    Session* s = instr(vi);
+    if (!s) return VI_ERROR_INV_OBJECT;
+    if (s->be->intf_type() != VI_INTF_GPIB || mode != VI_GPIB_REN_ADDRESS_GTL) return VI_ERROR_NSUP_OPER;
+    ViStatus st = s->be->go_to_local();
+    ClockIoTick(false);
+    return st;
+}
+
 ViStatus viReadSTB(ViSession vi, ViUInt16* status)
 {
     Session* s = instr(vi);

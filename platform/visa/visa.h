@@ -139,5 +139,9 @@ ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 count, ViUInt32* retCoun
 ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 count, ViUInt32* retCount);
 // Reads through the session's formatted read buffer.
 ViStatus viBufRead(ViSession vi, ViBuf buf, ViUInt32 count, ViUInt32* retCount);
+// Remote-enable and go-to-local control of a GPIB device; only
+// VI_GPIB_REN_ADDRESS_GTL (the device back to local operation) is supported.
+#define VI_GPIB_REN_ADDRESS_GTL 6
+ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode);
 // Text of a status (desc receives at most 256 bytes including the zero).
 ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[]);

@@ -37,7 +37,8 @@
 // The run's callbacks, bound by name when the panels are loaded: referenced
 // here so that a test program links them.
 int cbTimer1(int, int, int, void*, int, int);
-inline CtrlCallbackPtr const kRunCallbacks[] = {cbStart, cbTimer, cbTimer1, cbNewMeas, cbStartMeas};
+int cbSendSource(int, int, int, void*, int, int);
+inline CtrlCallbackPtr const kRunCallbacks[] = {cbStart, cbTimer, cbTimer1, cbNewMeas, cbStartMeas, cbSendSource};
 
 struct RunFixture : ProjectDirTest {
     void SetUp() override
