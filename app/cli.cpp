@@ -56,11 +56,44 @@ int CliShowConfig(int argc, char** argv, std::FILE* out)
     return CLI_OK;
 }
 
+bool MakeSampleSetUp(const char* name, Para& r)
+{
+    MakeSampleConfig(r);
+    if (!std::strcmp(name, "harmonic")) return true;
+    if (!std::strcmp(name, "class-d")) {
+        // One PAM-A, a single-phase class D test of 2.5 minutes at 250 W.
+        r.analyser = 4;
+        r.phases = 1;
+        r.h_class = 3;
+        r.ctrl_power[0] = 250.0f;
+        r.i_range[0] = 10.0f;
+        CopyFixed(r.test_data[3], "PC power supply 250 W");
+        return true;
+    }
+    if (!std::strcmp(name, "flicker")) {
+        // One PAM-A, a single-phase flicker test of one 10-minute period.
+        r.analyser = 4;
+        r.phases = 1;
+        r.test_kind = 1;
+        r.h_mode = 0;
+        r.fl_periods = 1;
+        r.fl_minutes = 10;
+        r.meas_time = 600;
+        r.switching = 0;
+        CopyFixed(r.test_data[3], "Switched load 960 W");
+        return true;
+    }
+    return false;
+}
+
 int CliWriteSampleConfig(int argc, char** argv, std::FILE* out)
 {
-    (void)argc;
     Para record;
-    MakeSampleConfig(record);
+    const char* name = argc > 1 ? argv[1] : "harmonic";
+    if (!MakeSampleSetUp(name, record)) {
+        std::fprintf(stderr, "orivan-cli write-sample-config: unknown set-up \"%s\" (harmonic, class-d, flicker)\n", name);
+        return CLI_USAGE;
+    }
     if (WriteConfigFile(argv[0], record) != CFG_OK) return CLI_FAILED;
     std::fprintf(out, "Sample configuration written to %s (%zu bytes)\n", argv[0], PARA_SIZE);
     return CLI_OK;

@@ -25,4 +25,9 @@ int RunCli(const CliCommand* table, int count, int argc, char** argv, std::FILE*
 // Configuration commands
 int CliShowConfig(int argc, char** argv, std::FILE* out);
 int CliWriteSampleConfig(int argc, char** argv, std::FILE* out);
+// Sample set-ups by name: "harmonic" (three PAM-A, class A), "class-d" (one
+// PAM-A, class D at 250 W), "flicker" (one PAM-A, one 10-minute period).
+// False for an unknown name.
+struct Para;
+bool MakeSampleSetUp(const char* name, Para& record);
 int CliDemo(int argc, char** argv, std::FILE* out);

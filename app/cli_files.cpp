@@ -398,6 +398,11 @@ int CliEvaluate(int argc, char** argv, std::FILE* out)
         path = copy;
     }
     if (!Load(path.c_str())) return CLI_FAILED;
+    return PrintEvaluation(path, json, out);
+}
+
+int PrintEvaluation(const std::string& path, bool json, std::FILE* out)
+{
     const LoadReport& rep = LastLoadReport();
     const int P = para.phases == 3 ? 3 : 1;
     const bool flk = para.test_kind == 1;

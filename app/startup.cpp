@@ -11,6 +11,7 @@
 #include "instrument/notify.h"
 #include "measure/run.h"
 #include "panel_ids.h"
+#include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
@@ -85,6 +86,12 @@ StartOptions ParseStartOptions(int argc, char** argv)
         else if (a.rfind("--simulate=", 0) == 0) {
             o.simulate = true;
             o.simulate_eut = a.substr(11);
+        } else if (a == "--speed" || a.rfind("--speed=", 0) == 0) {
+            std::string v = a.size() > 7 ? a.substr(8) : (i + 1 < argc && argv[i + 1] ? argv[++i] : "");
+            double n = 0;
+            if (Scan(v.c_str(), "%s>%f", &n) != 1 || !(n >= 1) || n > 1000)
+                o.error = "--speed needs a number from 1 to 1000, not \"" + v + "\"";
+            else o.speed = n;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             o.error = "unknown option " + a;
         } else o.args.push_back(a);
@@ -111,8 +118,9 @@ int StartUp(const StartOptions& options)
         std::string error;
         if (!g_simulation_starter)
             std::fprintf(stderr, "orivan: built without the simulated analyser; --simulate only marks the title\n");
-        else if (!g_simulation_starter(options.simulate_eut, &error))
+        else if (!g_simulation_starter(options.simulate_eut, options.speed, &error))
             MessagePopup("Error", error.c_str());
+        SetRunSpeed(options.speed > 0 ? options.speed : 1);
     }
     struct Load { int number; int* handle; };
     const Load order[] = {{5, &panExport}, {10, &panelHandle}, {18, &panelWizard}, {8, &panelLimits},
@@ -160,7 +168,8 @@ int orivan_main(int argc, char** argv)
     }
     StartOptions o = ParseStartOptions(argc, argv);
     if (!o.error.empty()) {
-        std::fprintf(stderr, "orivan: %s\nusage: orivan [--simulate[=EUT]] [measurement file]\n", o.error.c_str());
+        std::fprintf(stderr, "orivan: %s\nusage: orivan [--simulate[=EUT] [--speed N]] [measurement file]\n",
+                     o.error.c_str());
         return -1;
     }
     if (StartUp(o) < 0) return -1;

@@ -24,6 +24,7 @@ extern char program_name[16];    // "ORIVAN"
 struct StartOptions {
     bool simulate = false;           // --simulate[=EUT]
     std::string simulate_eut;        // the EUT model named after "=", or empty
+    double speed = 1;                // --speed N: the simulation N times as fast (0: as fast as read)
     std::vector<std::string> args;   // arguments that are not options
     std::string error;               // set when the command line is wrong
 };
@@ -44,9 +45,9 @@ int orivan_main(int argc, char** argv);
 std::string MainWindowTitle(bool simulate);
 
 // Starts the simulated bench for --simulate[=EUT] (an empty EUT text: the
-// default model). Programs that carry the simulator install it before the
+// default model) at a speed (1 real time, N N-fold, 0 as fast as read). Programs that carry the simulator install it before the
 // start-up; false with a message when the EUT or supply text is wrong.
-using SimulationStarter = bool (*)(const std::string& eut, std::string* error);
+using SimulationStarter = bool (*)(const std::string& eut, double speed, std::string* error);
 void SetSimulationStarter(SimulationStarter starter);
 
 // Stops a running measurement and ends the event loop.

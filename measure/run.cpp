@@ -32,6 +32,7 @@ std::FILE* lost_cycle_stream = stdout;
 namespace {
 
 const int kTimers[2] = {MEASURE_TIMER, MEASURE_TIMER1};
+RunProgress g_last_progress;
 double g_interval[2] = {0, 0};   // the resource's intervals while a run has the timers
 
 void Message(const char* text)
@@ -249,6 +250,8 @@ int UserStop()
 void FinishRun()
 {
     if (!run.active) return;
+    g_last_progress = CurrentProgress();
+    g_last_progress.active = false;
     run.active = false;
     Timers(false);
     for (int ch = 0; ch < 3; ++ch)
@@ -271,6 +274,8 @@ void FinishRun()
     CloseDiagnosticFiles();
     Indicators(0);
 }
+
+RunProgress LastRunProgress() { return g_last_progress; }
 
 RunProgress CurrentProgress()
 {
@@ -295,5 +300,6 @@ void reset_run_state()
     run = RunState{};
     lost_cycle_stream = stdout;
     g_interval[0] = g_interval[1] = 0;
+    g_last_progress = RunProgress{};
     reset_stop_state();
 }

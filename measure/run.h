@@ -45,3 +45,5 @@ struct RunProgress {
     int64_t skipped_ticks = 0;
 };
 RunProgress CurrentProgress();
+// The figures of the last run as they stood when it finished.
+RunProgress LastRunProgress();

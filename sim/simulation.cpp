@@ -46,10 +46,11 @@ bool InstallSimulation(const SimulationSetup& setup, std::string* error)
 
 std::shared_ptr<Plant> SimulationPlant() { return current_plant.lock(); }
 
-bool StartProgramSimulation(const std::string& eut, std::string* error)
+bool StartProgramSimulation(const std::string& eut, double speed, std::string* error)
 {
     SimulationSetup setup;
     if (!eut.empty()) setup.eut = eut;
+    setup.speed = speed;
     setup.source_address = kProgramSourceAddress;
     return InstallSimulation(setup, error);
 }

@@ -28,10 +28,11 @@ struct SimulationSetup {
 bool InstallSimulation(const SimulationSetup& setup, std::string* error);
 
 // The programs' --simulate[=EUT]: the bench follows the settings, measures the
-// named EUT (default: the set-up's default model) on 230 V / 50 Hz mains in
-// real time, with a power source at GPIB address kProgramSourceAddress.
+// named EUT (default: the set-up's default model) on 230 V / 50 Hz mains at
+// `speed` (1 real time, N N-fold, 0 as fast as read), with a power source at
+// GPIB address kProgramSourceAddress.
 constexpr int kProgramSourceAddress = 10;
-bool StartProgramSimulation(const std::string& eut, std::string* error);
+bool StartProgramSimulation(const std::string& eut, double speed, std::string* error);
 
 // The plant of the installed simulation (made when the first device is
 // opened); null before.
