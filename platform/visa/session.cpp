@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
+#include "platform/visa/ports.h"
 #include "platform/visa/vendor.h"
 #include "platform/visa/visa.h"
 
@@ -86,7 +87,15 @@ ViStatus open_backend(const Resource& r, uint32_t tmo, std::unique_ptr<RawBacken
         return simulator(r, be);
     }
     switch (r.kind) {
-    case Resource::Asrl: return OpenSerialBackend(r, be);
+    case Resource::Asrl: {
+        // A serial port mapped to a socket: a serial device server, or pam-sim --tcp.
+        Resource socket;
+        const std::string mapped = SerialDevicePath(r.number);
+        if (mapped.rfind("TCPIP", 0) == 0 && ParseResource(mapped.c_str(), &socket) &&
+            socket.kind == Resource::Tcpip)
+            return OpenTcpBackend(socket, tmo, be);
+        return OpenSerialBackend(r, be);
+    }
     case Resource::Gpib: return VendorVisaConfigured() ? OpenVendorBackend(r, be) : OpenGpibBackend(r, be);
     case Resource::Tcpip: return OpenTcpBackend(r, tmo, be);
     default: return VI_ERROR_INV_RSRC_NAME;
