@@ -65,7 +65,9 @@ void AdaptMeasurementPanels()
     for (int p = 0; p < 3; ++p) {
         Show(measure, hgroup[p], !flicker);
         Show(measure, fgroup[p], flicker);
-        SetAxisScalingMode(measure, graph[p], VAL_XAXIS, VAL_MANUAL, 0.0, flicker ? 40.0 : 0.5);
+        // The harmonic orders 0..40, or one bar per observation period.
+        SetAxisScalingMode(measure, graph[p], VAL_XAXIS, VAL_MANUAL, 0.0,
+                           flicker ? (para.fl_periods > 0 ? para.fl_periods : 1) + 0.5 : 40.0);
     }
     for (int c : {MEASURE_COLUMN2, MEASURE_COLUMN3}) Show(measure, c, three);
     for (int c : {RESULTS_COLUMN2, RESULTS_COLUMN3}) Show(results, c, three);
@@ -356,12 +358,17 @@ int cbOK_Settings(int, int, int event, void*, int, int)
         GetPanelAttribute(panelHandle, ATTR_TITLE, &title);
         CopyFixed(para.sw_version, VersionFromTitle(title).c_str());
 
-        if (para.test_kind == 0) {
-            const bool fluct = para.h_standard == 2 || para.h_standard == 3;
-            for (int c : {MEASURE_ITHC1, MEASURE_ITHC2, MEASURE_ITHC3, MEASURE_IPOH1, MEASURE_IPOH2, MEASURE_IPOH3})
-                Show(measure, c, fluct);
-            for (int c : {MEASURE_PWHD_OK1, MEASURE_PWHD_OK2, MEASURE_PWHD_OK3}) Show(measure, c, para.h_standard == 4);
-        }
+        // The class C/D fields under the 2006 limits, PWHD and THD under EN61000-3-12.
+        const bool harmonic = para.test_kind == 0;
+        const bool fluct = harmonic && (para.h_standard == 2 || para.h_standard == 3);
+        const bool en3_12 = harmonic && para.h_standard == 4;
+        for (int c : {MEASURE_ITHC1, MEASURE_ITHC2, MEASURE_ITHC3, MEASURE_IPOH1, MEASURE_IPOH2, MEASURE_IPOH3})
+            Show(measure, c, fluct);
+        for (int c : {MEASURE_PWHD_OK1, MEASURE_PWHD_OK2, MEASURE_PWHD_OK3, MEASURE_THD_OK1, MEASURE_THD_OK2,
+                      MEASURE_THD_OK3, MEASURE_PWHD1, MEASURE_PWHD2, MEASURE_PWHD3})
+            Show(measure, c, en3_12);
+        Show(measure, MEASURE_CLASS, harmonic);
+        Show(measure, MEASURE_PERIOD, !harmonic);
         EasyTab_SetAttribute(panelHandle, tabCtrl, ATTR_EASY_TAB_ACTIVE_PANEL, measure);
 
         const char* xname = "Harmonics";

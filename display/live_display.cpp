@@ -255,6 +255,12 @@ void ShowPanel(int phase, int on, int active)
     for (int k : controls) SetCtrlAttribute(measure, k, ATTR_DIMMED, active ? 0 : 1);
 }
 
+void VerdictColours(int control)
+{
+    SetCtrlAttribute(results, control, ATTR_ON_COLOR, VAL_RED);
+    SetCtrlAttribute(results, control, ATTR_OFF_COLOR, VAL_GREEN);
+}
+
 void Dim(int panel, int control, bool dimmed) { SetCtrlAttribute(panel, control, ATTR_DIMMED, dimmed ? 1 : 0); }
 void Visible(int panel, int control, bool on) { SetCtrlAttribute(panel, control, ATTR_VISIBLE, on ? 1 : 0); }
 
@@ -285,8 +291,9 @@ void DrawData(int phase)
     SetCtrlAttribute(t.panel, t.graph, ATTR_PLOT_BGCOLOR, t.background);
     if (t.panel == diagnos) {
         if (para.test_kind == 1) {
+            // Half a period beyond the last so that its bar is seen whole.
             if (para.fl_periods > 0)
-                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, double(para.fl_periods));
+                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, para.fl_periods + 0.5);
         } else {
             SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, 40.0);
         }
@@ -342,21 +349,30 @@ void SetResultsPanel(int kind)
     const int thd[3][2] = {{RESULTS_THD1, RESULTS_PWHD1}, {RESULTS_THD2, RESULTS_PWHD2}, {RESULTS_THD3, RESULTS_PWHD3}};
     const int range[3][2] = {{RESULTS_ACDC_MIN1, RESULTS_ACDC_MAX1}, {RESULTS_ACDC_MIN2, RESULTS_ACDC_MAX2},
                              {RESULTS_ACDC_MIN3, RESULTS_ACDC_MAX3}};
-    const int rated[3][2] = {{RESULTS_ACDC_ALL1, RESULTS_ACDC_POW1}, {RESULTS_ACDC_ALL2, RESULTS_ACDC_POW2},
-                             {RESULTS_ACDC_ALL3, RESULTS_ACDC_POW3}};
+    const int ratedlamps[3][2] = {{RESULTS_ACDC_ALL1, RESULTS_ACDC_POW1}, {RESULTS_ACDC_ALL2, RESULTS_ACDC_POW2},
+                                  {RESULTS_ACDC_ALL3, RESULTS_ACDC_POW3}};
     const int hgroup[3] = {RESULTS_HGROUP1, RESULTS_HGROUP2, RESULTS_HGROUP3};
     const int fgroup[3] = {RESULTS_FGROUP1, RESULTS_FGROUP2, RESULTS_FGROUP3};
+    const int ratedgroup[3] = {RESULTS_RATEDGROUP1, RESULTS_RATEDGROUP2, RESULTS_RATEDGROUP3};
     const bool h = kind == 0;
     const bool ed2006 = para.h_standard == 2 || para.h_standard == 3;
+    // The rated values of class D are shown for the editions whose limits use them as measured.
+    const bool rated = h && para.h_class == 3 && (para.h_standard == 0 || para.h_standard == 1 || para.h_standard == 4);
     for (int p = 0; p < 3; ++p) {
         Visible(results, hgroup[p], h);
         Visible(results, fgroup[p], !h);
+        Visible(results, ratedgroup[p], rated);
+        // Every verdict lamp reports a failed check: red when failed, green when passed.
+        for (const int* lamps : {flk[p], harm[p]})
+            for (int k = 0; k < (lamps == flk[p] ? 6 : 8); ++k) VerdictColours(lamps[k]);
+        for (const int* pair : {thd[p], range[p], ratedlamps[p]})
+            for (int k = 0; k < 2; ++k) VerdictColours(pair[k]);
         // Under the switching procedure only dmax is judged by the program.
         for (int k = 0; k < 6; ++k) Visible(results, flk[p][k], !h && (k == 5 || para.switching == 0));
         for (int c : harm[p]) Visible(results, c, h);
         for (int c : thd[p]) Visible(results, c, h && para.h_standard == 4);
         for (int c : range[p]) Visible(results, c, h && !ed2006);
-        for (int c : rated[p]) Visible(results, c, h && !ed2006 && para.h_class > 1);
+        for (int c : ratedlamps[p]) Visible(results, c, h && !ed2006 && para.h_class > 1);
     }
 }
 
