@@ -269,6 +269,7 @@ struct ReportTest : ui::HeadlessUiTest {
     }
     void TearDown() override
     {
+        if (!shortDir.empty() && shortDir != dir) std::system(("rm -rf '" + shortDir + "'").c_str());
         reset_load_state();
         SetConverterPath("");
         SetPdfViewer("");
@@ -278,6 +279,17 @@ struct ReportTest : ui::HeadlessUiTest {
         ui::HeadlessUiTest::TearDown();
     }
     std::string Path(const std::string& name) const { return dir + "/" + name; }
+    // A short directory for files whose full path is printed in reports
+    // (the build tree's path length varies).
+    std::string ShortPath(const std::string& name)
+    {
+        if (shortDir.empty()) {
+            char t[] = "/tmp/orvr.XXXXXX";
+            shortDir = ::mkdtemp(t) ? t : dir;
+        }
+        return shortDir + "/" + name;
+    }
+    std::string shortDir;
     // Loads a file as the program does after a run.
     void Load(const std::string& path)
     {
