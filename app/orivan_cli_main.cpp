@@ -1,6 +1,7 @@
 // orivan-cli: ORIVAN's program logic from the command line.
 #include "app/cli.h"
 #include "app/cli_files.h"
+#include "app/cli_reports.h"
 #include "app/startup.h"
 #include "sim/simulation.h"
 
@@ -18,6 +19,8 @@ const CliCommand kCommands[] = {
     {"evaluate", "FILE [--json] [--re-evaluate COPY]", "load a measurement file and print its verdicts and maxima", 1, 4, CliEvaluate},
     {"export", "FILE OUT [--kind harmonics|10ms|frame|pst] [--comma] [--header]", "export the frames as tab-separated text", 2, 6, CliExport},
     {"cut", "FILE FIRST LAST OUT", "write the frames FIRST .. LAST-1 as a new measurement file", 4, 4, CliCut},
+    {"protocol", "FILE", "print the text protocol of a measurement file", 1, 1, CliProtocol},
+    {"report", "FILE [--script-only] [--out PDF]", "write the report script beside the file and make the PDF", 1, 4, CliReport},
     {"demo", "[FILE]", "write a sample configuration (default build/sample.cfg) and show it", 0, 1, CliDemo},
 };
 

@@ -28,8 +28,10 @@ bool BuildReportScript(std::string* script);
 // one is set). Failures are shown in a message titled "Error"; a failed
 // conversion never shows a PDF. Returns 0, 1 when the loaded test is of no
 // reportable kind (nothing written), negative on failure. The paths written
-// go to `scriptPath` and `pdfPath` when given.
-int MakeReport(bool convert, std::string* scriptPath = nullptr, std::string* pdfPath = nullptr);
+// go to `scriptPath` and `pdfPath` when given. `pdfOut` names another PDF
+// file than the one beside the logging file.
+int MakeReport(bool convert, std::string* scriptPath = nullptr, std::string* pdfPath = nullptr,
+               const std::string& pdfOut = "");
 // Writes a text file through a temporary file beside it, replaced only when
 // every write succeeded. 0, or -1 with the reason.
 int WriteTextFile(const std::string& path, const std::string& text, std::string* error);

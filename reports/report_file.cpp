@@ -59,7 +59,7 @@ int WriteTextFile(const std::string& path, const std::string& text, std::string*
     return 0;
 }
 
-int MakeReport(bool convert, std::string* scriptPath, std::string* pdfPath)
+int MakeReport(bool convert, std::string* scriptPath, std::string* pdfPath, const std::string& pdfOut)
 {
     std::string script;
     if (!BuildReportScript(&script)) return 1;
@@ -68,11 +68,16 @@ int MakeReport(bool convert, std::string* scriptPath, std::string* pdfPath)
         Error("No measurement logging file is loaded: there is nothing to report.");
         return -1;
     }
-    const std::string scriptName = ReportScriptName(logFile), pdfName = ReportPdfName(logFile);
+    const std::string scriptName = ReportScriptName(logFile);
+    const std::string pdfName = pdfOut.empty() ? ReportPdfName(logFile) : pdfOut;
     if (scriptPath) *scriptPath = scriptName;
     if (pdfPath) *pdfPath = pdfName;
-    if (SameFile(scriptName, logFile) || SameFile(pdfName, logFile)) {
+    if (SameFile(scriptName, logFile) || SameFile(pdfName, logFile) || pdfName == logFile) {
         Error("The report would overwrite the logging file " + logFile + ".");
+        return -1;
+    }
+    if (pdfName == scriptName || SameFile(pdfName, scriptName)) {
+        Error("The PDF would overwrite the report script " + scriptName + ".");
         return -1;
     }
     std::string why;

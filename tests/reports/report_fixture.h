@@ -295,6 +295,7 @@ struct ReportTest : ui::HeadlessUiTest {
     {
         Touch(path, kFileTime);
         ASSERT_EQ(load_measurement(path.c_str(), -1, -1), 0) << LastLoadReport().message;
+        SetPanelsToMode(1);
     }
 };
 
