@@ -144,9 +144,16 @@ void FlickerInfo()
     for (int l = 11; l <= 13; ++l) InfoLine(l, "");
 }
 
+// Three phases: a first row naming the phase of each column.
+void PhaseRow(int list)
+{
+    if (ReportPhases() == 3) Add(advanced, list, Row("Phase", {"1", "2", "3"}));
+}
+
 void DescriptionList(bool harmonic)
 {
     const int L = ADVANCED_DESCRIPTION;
+    PhaseRow(L);
     Add(advanced, L, Row("Measuring instrument", PerPhase([](int p) { return FieldText(para.model[p]); })));
     Add(advanced, L, Row("Serial number", PerPhase([](int p) { return FieldText(para.serial_no[p]); })));
     Add(advanced, L, Row("Software version", PerPhase([](int p) { return FieldText(para.revision[p]); })));
@@ -174,6 +181,7 @@ void ResultsList(bool harmonic)
 {
     const int L = ADVANCED_RESULTS;
     const int P = ReportPhases();
+    PhaseRow(L);
     if (!harmonic) {
         auto flre = [](int32_t bit) { return PerPhase([bit](int p) { return std::string(OkFail(flkbuf[p].flre & bit)); }); };
         if (DmaxOnlyTest()) {
@@ -219,6 +227,7 @@ void ValuesList(bool harmonic)
     Put(label, "Values at %s before end of measuring (informative)", HmsText(fltr));
     SetCtrlAttribute(advanced, ADVANCED_VALUES_GROUP, ATTR_LABEL_TEXT, label.c_str());
     SetCtrlAttribute(advanced, L, ATTR_LABEL_TEXT, label.c_str());
+    PhaseRow(L);
     struct Item { const char* label; const char* format; float HarmFrame::*h; float FlkFrame::*f; };
     static const Item flicker[] = {{"Pst", "%f[w9p3]", nullptr, &FlkFrame::flst},     {"Plt", "%f[w9p3]", nullptr, &FlkFrame::fllt},
                                    {"dmax=", "%f[w9p3]", nullptr, &FlkFrame::fldx},   {"dc=", "%f[w9p3]", nullptr, &FlkFrame::fldc},
@@ -265,16 +274,21 @@ void HarmonicTable()
             const int* at = P == 1 ? (fluct ? one01 : one24) : (fluct ? three01[p] : three24[p]);
             const HarmResult& r = buf_result[p];
             const float ratio = max[p][n];
-            const double ratioShown = IsNaN(ratio) ? 0.0 : double(ratio);
+            std::string ratioText = "---", frameText = "---";
+            if (!IsNaN(ratio)) {
+                ratioText.clear();
+                Put(ratioText, "%f[w6p2]", double(ratio));
+                frameText = std::to_string(fr_max[p][n]);
+            }
             if (fluct)
-                Put(line, "\033p%ic%f[w8p6]\033p%ic%f[w6p2]%s\033p%ic%f[w8p6]%s\033p%ic%f[w6p2]\033p%ic%f[w7p3]%s", at[0],
+                Put(line, "\033p%ic%f[w8p6]\033p%ic%f[w6p2]%s\033p%ic%f[w8p6]%s\033p%ic%s\033p%ic%f[w7p3]%s", at[0],
                     double(r.hiav[n]), at[1], 100.0 * double(r.hfmx[n]), OrderMark(r.hifl, n), at[2],
-                    double(h_max[p][n]), OrderMark(r.hilt, n), at[3], ratioShown, at[4], double(r.humx[n]),
+                    double(h_max[p][n]), OrderMark(r.hilt, n), at[3], ratioText, at[4], double(r.humx[n]),
                     OrderMark(r.hult, n));
             else
-                Put(line, "\033p%ic%f[w8p6]\033p%ic%f[w8p6]%s\033p%ic%f[w6p2]\033p%ic%i\033p%ic%f[w7p3]%s", at[0],
-                    double(r.hiav[n]), at[1], double(h_max[p][n]), OrderMark(r.hilt, n), at[2], ratioShown, at[3],
-                    fr_max[p][n], at[4], double(r.humx[n]), OrderMark(r.hult, n));
+                Put(line, "\033p%ic%f[w8p6]\033p%ic%f[w8p6]%s\033p%ic%s\033p%ic%s\033p%ic%f[w7p3]%s", at[0],
+                    double(r.hiav[n]), at[1], double(h_max[p][n]), OrderMark(r.hilt, n), at[2], ratioText, at[3],
+                    frameText, at[4], double(r.humx[n]), OrderMark(r.hult, n));
         }
         Add(advanced2, L, line);
     }
@@ -360,7 +374,8 @@ int DrawResultGraph(int phase)
         SetCtrlAttribute(advanced2, g, ATTR_YNAME, dmaxOnly ? "dmax, %" : "Pst");
         const int periods = std::max(0, para.fl_periods);
         SetAxisScalingMode(advanced2, g, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
-        SetAxisScalingMode(advanced2, g, VAL_XAXIS, VAL_MANUAL, 0, periods);
+        // The last period's bar is drawn whole.
+        SetAxisScalingMode(advanced2, g, VAL_XAXIS, VAL_MANUAL, 0, periods + 0.5);
         // The series: 0, then each rising dmax event or each change of Pst.
         std::vector<double> series(size_t(periods) + 1, 0.0);
         size_t n = 1;

@@ -66,10 +66,12 @@ void FromImage(const QImage& src, Bitmap* b)
 }
 
 // List lines with column escapes: ESC "p" <pixels> then "c" (centred at that
-// position), "l" (left-aligned from it) or "r" (right-aligned to it).
+// position), "l" (left-aligned from it) or "r" (right-aligned to it). A list
+// whose dynamic property `column_scale` is set multiplies the positions by it
+// (lists whose positions were laid out for a narrower font).
 class ColumnDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    ColumnDelegate(QObject* parent, double scale) : QStyledItemDelegate(parent), scale_(scale > 0 ? scale : 1.0) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QString raw = index.data(Qt::UserRole).toString();
@@ -96,13 +98,16 @@ public:
             if (j < raw.size() && raw[j] == 'p') {
                 int k = j + 1;
                 while (k < raw.size() && raw[k].isDigit()) ++k;
-                x = o.rect.left() + raw.mid(j + 1, k - j - 1).toInt();
+                x = o.rect.left() + int(raw.mid(j + 1, k - j - 1).toInt() * scale_ + 0.5);
                 mode = k < raw.size() ? raw[k].toLatin1() : 'l';
                 i = k + 1;
             } else i = j;
         }
         p->restore();
     }
+
+private:
+    double scale_;
 };
 
 class Loader : public QUiLoader {
@@ -366,7 +371,7 @@ public:
             });
         } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
             lw->setContextMenuPolicy(Qt::CustomContextMenu);
-            lw->setItemDelegate(new ColumnDelegate(lw));
+            lw->setItemDelegate(new ColumnDelegate(lw, lw->property("column_scale").toDouble()));
             QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, h, id](int row) {
                 if (applying || row < 0) return;
                 SetModel(h, id, [row](Control& cc) { cc.index = row; });
