@@ -1,0 +1,133 @@
+#include "display/views.h"
+
+#include "app/para.h"
+#include "app/startup.h"
+#include "display/plot.h"
+#include "display/plot_list.h"
+#include "display/plot_series.h"
+#include "evaluation/records.h"
+#include "panel_ids.h"
+#include "platform/fmt.h"
+#include "platform/ui/ui.h"
+
+// The live display and the frame table.
+extern void DrawData(int phase) __attribute__((weak));
+extern void ShowData(int phase) __attribute__((weak));
+extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
+
+namespace {
+
+// Tools of the plot view, dimmed in the standard view.
+const int kPlotTools[] = {
+    DIAGNOS_REDCURSOR, DIAGNOS_RED_X, DIAGNOS_RED_Y, DIAGNOS_REDMIN, DIAGNOS_REDMAX,
+    DIAGNOS_BLACKCURSOR, DIAGNOS_BLACK_X, DIAGNOS_BLACK_Y, DIAGNOS_BLACKMIN, DIAGNOS_BLACKMAX,
+    DIAGNOS_DIFFERENCE, DIAGNOS_DIFF_X, DIAGNOS_DIFF_Y,
+    DIAGNOS_ZOOMX, DIAGNOS_ZOOMY, DIAGNOS_ZOOMXY, DIAGNOS_ZOOM, DIAGNOS_RESTORE, DIAGNOS_SCALEGRAPH,
+    DIAGNOS_KIND, DIAGNOS_PERCENT, DIAGNOS_NORMALISE, DIAGNOS_PLOTLIST, DIAGNOS_PHASELIST, DIAGNOS_QUANTITY,
+    DIAGNOS_INSERT, DIAGNOS_DELETE,
+};
+
+void Dim(int control, int dimmed) { SetCtrlAttribute(diagnos, control, ATTR_DIMMED, dimmed); }
+void Show(int control, int visible) { SetCtrlAttribute(diagnos, control, ATTR_VISIBLE, visible); }
+int Switch(int control)
+{
+    int v = 0;
+    GetCtrlVal(diagnos, control, &v);
+    return v;
+}
+
+void FrameTitle(int phase, int k)
+{
+    char t[64];
+    Fmt(t, "%s<Harmonic currents, phase L%i, frame %i", phase + 1, k);
+    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, t);
+}
+
+}  // namespace
+
+int SelectedPhase()
+{
+    int p = 0;
+    GetCtrlVal(diagnos, DIAGNOS_PHASE, &p);
+    return p >= 0 && p < RunPhases() ? p : 0;
+}
+
+void SetOverRangeIndicator(double ovri)
+{
+    const bool over = ovri > 99.9f;
+    SetCtrlVal(diagnos, DIAGNOS_OVERRANGE, over ? "Yes" : "No");
+    SetCtrlAttribute(diagnos, DIAGNOS_OVERRANGE, ATTR_TEXT_COLOR, over ? VAL_RED : VAL_GREEN);
+}
+
+void SetViewMode(int standard)
+{
+    viewmode = standard ? VIEW_STANDARD : VIEW_PLOTS;
+    for (int c : kPlotTools) Dim(c, standard);
+    if (!standard) {
+        // the combined-plot controls and the extreme buttons follow their own switches
+        const int combined = CurrentPlotKind() == PLOT_COMBINED;
+        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) Dim(c, !combined);
+        Dim(DIAGNOS_KIND, PlotListCount() == 0);
+        const int red = Switch(DIAGNOS_REDCURSOR), black = Switch(DIAGNOS_BLACKCURSOR);
+        for (int c : {DIAGNOS_RED_X, DIAGNOS_RED_Y}) Dim(c, !red);
+        for (int c : {DIAGNOS_REDMIN, DIAGNOS_REDMAX}) Dim(c, !(red && PlotListCount() > 0));
+        for (int c : {DIAGNOS_BLACK_X, DIAGNOS_BLACK_Y}) Dim(c, !black);
+        for (int c : {DIAGNOS_BLACKMIN, DIAGNOS_BLACKMAX}) Dim(c, !(black && PlotListCount() > 0));
+        const int diff = red && black && Switch(DIAGNOS_DIFFERENCE);
+        for (int c : {DIAGNOS_DIFF_X, DIAGNOS_DIFF_Y}) Dim(c, !diff);
+    } else {
+        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) Dim(c, 1);
+    }
+    for (int c : {DIAGNOS_LABEL, DIAGNOS_MIN, DIAGNOS_MAX}) {
+        Show(c, !standard);
+        if (standard) SetCtrlVal(diagnos, c, "");
+    }
+    const int run = LoadedRunKind();
+    const bool flicker = run == RUN_FLICKER;
+    if (flicker) {
+        Dim(DIAGNOS_SHOWLIMITS, 1);
+        Dim(DIAGNOS_PERCENT, 1);
+    }
+    Show(DIAGNOS_FRAME, !flicker && standard);
+    Show(DIAGNOS_FRAMETABLE, !flicker && standard);
+    Show(DIAGNOS_OVERRANGE, !flicker && standard);
+    DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
+    const int phase = SelectedPhase();
+    if (standard) {
+        if (flicker) {
+            DrawFlicker(phase);
+        } else {
+            int k = 0;
+            GetCtrlVal(diagnos, DIAGNOS_FRAME, &k);
+            if (!ShowFrame(phase, k) && DrawData) DrawData(phase);
+        }
+    } else if (PlotListCount() > 0) {
+        RedrawPlotList(CurrentPlotKind());
+    } else {
+        SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
+    }
+}
+
+bool ShowFrame(int phase, int k)
+{
+    if (LoadedRunKind() != RUN_HARMONIC || phase < 0 || phase > 2) return false;
+    HarmFrame f;
+    if (!HarmFrameAt(phase, k, &f)) return false;
+    buf[phase] = f;
+    if (DrawData) DrawData(phase);
+    if (viewmode == VIEW_STANDARD) FrameTitle(phase, k);
+    if (createTable) createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
+    SetOverRangeIndicator(f.ovri);
+    return true;
+}
+
+bool ShowFrameValues(int phase, int k)
+{
+    if (LoadedRunKind() != RUN_HARMONIC || phase < 0 || phase > 2) return false;
+    HarmFrame f;
+    if (!HarmFrameAt(phase, k, &f)) return false;
+    buf[phase] = f;
+    InstallPopup(smallres);
+    if (ShowData) ShowData(phase);
+    return true;
+}
