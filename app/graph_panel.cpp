@@ -8,12 +8,20 @@
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
 
-int cbGraph(int panel, int control, int event, void*, int, int)
+int cbGraph(int panel, int control, int event, void*, int eventData1, int)
 {
     if (event == EVENT_COMMIT) {
         int cursor = 0;
         GetActiveGraphCursor(panel, control, &cursor);
         ShowCursorFields(cursor);
+        return 0;
+    }
+    if (event == EVENT_KEYPRESS) {
+        if (eventData1 != (VAL_MENUKEY_MODIFIER | 'C') && eventData1 != (VAL_MENUKEY_MODIFIER | 'c')) return 0;
+        int bitmap = 0;
+        if (GetCtrlDisplayBitmap(panel, control, 1, &bitmap) < 0) return 0;
+        ClipboardPutBitmap(bitmap);
+        DiscardBitmap(bitmap);
         return 0;
     }
     if (event == EVENT_RIGHT_CLICK) {

@@ -27,12 +27,12 @@ constexpr int F_CODE_STEP = 50;
 // Harmonic quantities: 0..40 the current of that order, then these.
 enum {
     HQ_U = 41, HQ_I, HQ_P, HQ_S, HQ_Q, HQ_PF, HQ_FREQ, HQ_UTHD, HQ_ITHD, HQ_ITHC, HQ_IPOH,
-    HQ_UOVER, HQ_IOVER, HQ_AI1, HQ_AI4 = HQ_AI1 + 3,
+    HQ_UOVER, HQ_IOVER, HQ_AI1, HQ_AI2, HQ_AI3, HQ_AI4,
 };
 // Flicker quantities.
 enum {
     FQ_PMOM = 0, FQ_HWEFF, FQ_DT, FQ_P, FQ_S, FQ_Q, FQ_PM, FQ_U, FQ_PST, FQ_UOVER, FQ_IOVER,
-    FQ_AI1, FQ_AI4 = FQ_AI1 + 3,
+    FQ_AI1, FQ_AI2, FQ_AI3, FQ_AI4,
 };
 
 // RUN_HARMONIC, RUN_FLICKER or RUN_NONE (no frames loaded).

@@ -165,3 +165,25 @@ TEST_F(CursorTest, ZoomSwitchesAndTheirCursorLooks)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CursorTest, CtrlCCopiesTheGraphWithItsTitle)
+{
+    ASSERT_TRUE(ui::KeyPress(diagnos, DIAGNOS_GRAPH, VAL_MENUKEY_MODIFIER | 'C'));
+    const ui::Bitmap* b = ui::ClipboardBitmap();
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(b->description.find("\"Time curve: 1 HCurr(2)\""), std::string::npos) << b->description;
+}
+
+TEST_F(CursorTest, RightClickReloadsTheFileOnlyWithZoomX)
+{
+    size = 0;
+    ASSERT_TRUE(ui::RightClick(diagnos, DIAGNOS_GRAPH));
+    EXPECT_EQ(size, 0);
+    ui::Click(diagnos, DIAGNOS_ZOOMX);
+    ASSERT_TRUE(ui::RightClick(diagnos, DIAGNOS_GRAPH));
+    EXPECT_EQ(size, 7);
+}
+
+}  // namespace

@@ -123,7 +123,9 @@ void OrivanGraph::mouseReleaseEvent(QMouseEvent*)
 void OrivanGraph::keyPressEvent(QKeyEvent* e)
 {
     if (e->matches(QKeySequence::Copy)) {
-        QApplication::clipboard()->setImage(render(size()));
+        Control* c = FindCtrl(panel_, control_);
+        if (c && (c->callback || !c->callbackName.empty())) emit keyPressed(VAL_MENUKEY_MODIFIER | 'C');
+        else QApplication::clipboard()->setImage(render(size()));
         return;
     }
     QWidget::keyPressEvent(e);

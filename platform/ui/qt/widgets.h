@@ -23,6 +23,8 @@ public:
 signals:
     void cursorMoved(int cursor);
     void rightClicked();
+    // Ctrl+C on a graph whose control has a callback (the callback copies).
+    void keyPressed(int key);
 
 protected:
     void paintEvent(QPaintEvent*) override;
