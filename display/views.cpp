@@ -2,6 +2,7 @@
 
 #include "app/para.h"
 #include "app/startup.h"
+#include "display/cursors.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "display/plot_series.h"
@@ -78,6 +79,10 @@ void SetViewMode(int standard)
     } else {
         for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) Dim(c, 1);
     }
+    // the cursors show only in the plot view, as their switches say
+    SwitchRedCursor(!standard && Switch(DIAGNOS_REDCURSOR));
+    SwitchBlackCursor(!standard && Switch(DIAGNOS_BLACKCURSOR));
+    if (standard) SwitchZoomCursors(ZOOM_OFF);
     for (int c : {DIAGNOS_LABEL, DIAGNOS_MIN, DIAGNOS_MAX}) {
         Show(c, !standard);
         if (standard) SetCtrlVal(diagnos, c, "");
