@@ -1,7 +1,7 @@
 #include "platform/ui/qt/graph_painter.h"
 
 #include <QGuiApplication>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
@@ -166,19 +166,32 @@ void PaintPlot(QPainter& p, const Plot& pl, const AxisMap& mx, const AxisMap& my
     QPen pen(c, pl.style == VAL_FAT_LINE ? 2.5 : 1.2);
     if (pl.lineStyle == VAL_DASH) pen.setStyle(Qt::DashLine);
     if (pl.lineStyle == VAL_DOT) pen.setStyle(Qt::DotLine);
-    QPainterPath path;
-    bool open = false;
-    for (int i : idx) {
-        const double x = pl.x[size_t(i)], y = pl.y[size_t(i)];
-        if (!std::isfinite(x) || !std::isfinite(y)) { open = false; continue; }
-        const QPointF q(mx(x), my(y));
-        if (!open) { path.moveTo(q); open = true; }
-        else if (pl.style == VAL_THIN_STEP) { path.lineTo(q.x(), path.currentPosition().y()); path.lineTo(q); }
-        else path.lineTo(q);
-    }
+    // runs of finite points as polylines (a path of thousands of segments is
+    // stroked as one polygon, many times slower); dense curves without
+    // antialiasing, where it would only blur the pixel columns
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
+    const bool dense = double(idx.size()) > a.width();
+    p.setRenderHint(QPainter::Antialiasing, !dense);
+    QPolygonF run;
+    // in pieces of a few dozen points: a wide pen's outline of one long
+    // zig-zag is filled scanline by scanline with every edge active at once
+    auto flush = [&] {
+        constexpr int piece = 48;
+        if (run.size() == 1) p.drawPoint(run[0]);
+        for (int i = 0; i + 1 < run.size(); i += piece)
+            p.drawPolyline(run.constData() + i, std::min<int>(piece + 1, int(run.size()) - i));
+        run.clear();
+    };
+    for (int i : idx) {
+        const double x = pl.x[size_t(i)], y = pl.y[size_t(i)];
+        if (!std::isfinite(x) || !std::isfinite(y)) { flush(); continue; }
+        const QPointF q(mx(x), my(y));
+        if (pl.style == VAL_THIN_STEP && !run.isEmpty()) run << QPointF(q.x(), run.back().y());
+        run << q;
+    }
+    flush();
+    p.setRenderHint(QPainter::Antialiasing, true);
     if (pl.style == VAL_CONNECTED_POINTS && idx.size() < 5000)
         for (int i : idx) PointMark(p, QPointF(mx(pl.x[size_t(i)]), my(pl.y[size_t(i)])), pl.pointStyle, c);
 }
