@@ -1,6 +1,7 @@
 // Callbacks of the cursor and zoom tools on the graph panel.
 #include "app/para.h"
 #include "app/startup.h"
+#include "display/diagnos_controls.h"
 #include "display/cursors.h"
 #include "display/plot.h"
 #include "panel_ids.h"
@@ -8,22 +9,13 @@
 
 namespace {
 
-int Switch(int control)
-{
-    int v = 0;
-    GetCtrlVal(diagnos, control, &v);
-    return v;
-}
-
-void Dim(int control, int dimmed) { SetCtrlAttribute(diagnos, control, ATTR_DIMMED, dimmed); }
-
 int MeasuringCursorSwitched(int cursor, int onoff, int x, int y, int minb, int maxb)
 {
-    const int on = Switch(onoff);
-    Dim(x, !on);
-    Dim(y, !on);
-    Dim(minb, !(on && PlotListCount() > 0));
-    Dim(maxb, !(on && PlotListCount() > 0));
+    const int on = DiagnosSwitch(onoff);
+    DiagnosDim(x, !on);
+    DiagnosDim(y, !on);
+    DiagnosDim(minb, !(on && PlotListCount() > 0));
+    DiagnosDim(maxb, !(on && PlotListCount() > 0));
     if (!on) {
         SetCtrlVal(diagnos, x, "");
         SetCtrlVal(diagnos, y, "");
@@ -45,7 +37,7 @@ int Extreme(int event, int cursor, bool maximum)
 int ZoomSwitched(int event, int self, int mode)
 {
     if (event != EVENT_COMMIT) return 0;
-    if (!Switch(self)) {
+    if (!DiagnosSwitch(self)) {
         SwitchZoomCursors(ZOOM_OFF);
         return 0;
     }

@@ -1,3 +1,4 @@
+#include "display/diagnos_controls.h"
 #include "display/cursors.h"
 
 #include <algorithm>
@@ -20,13 +21,6 @@ double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
 namespace {
 
 constexpr int OFF_COLOR = 0xE0E0E0;
-
-int Switch(int control)
-{
-    int v = 0;
-    GetCtrlVal(diagnos, control, &v);
-    return v;
-}
 
 struct Fields { int onoff, x, y; };
 Fields FieldsOf(int cursor)
@@ -109,7 +103,7 @@ void ShowCursorFields(int cursor)
 {
     if (cursor != CURSOR_RED && cursor != CURSOR_BLACK) return;
     const Fields f = FieldsOf(cursor);
-    if (!Switch(f.onoff)) {
+    if (!DiagnosSwitch(f.onoff)) {
         SetCtrlVal(diagnos, f.x, "");
         SetCtrlVal(diagnos, f.y, "");
         return;
@@ -123,8 +117,8 @@ void ShowCursorFields(int cursor)
 
 void ShowDifference()
 {
-    const bool both = Switch(DIAGNOS_REDCURSOR) && Switch(DIAGNOS_BLACKCURSOR);
-    const bool on = both && Switch(DIAGNOS_DIFFERENCE);
+    const bool both = DiagnosSwitch(DIAGNOS_REDCURSOR) && DiagnosSwitch(DIAGNOS_BLACKCURSOR);
+    const bool on = both && DiagnosSwitch(DIAGNOS_DIFFERENCE);
     for (int c : {DIAGNOS_DIFF_X, DIAGNOS_DIFF_Y}) SetCtrlAttribute(diagnos, c, ATTR_DIMMED, !on);
     if (!on) {
         SetCtrlVal(diagnos, DIAGNOS_DIFF_X, "");
@@ -163,15 +157,15 @@ bool CursorToExtreme(int cursor, bool maximum)
     const Fields f = FieldsOf(cursor);
     SetCtrlVal(diagnos, f.x, XText(xs[size_t(i)]));
     SetCtrlVal(diagnos, f.y, YText(ys[size_t(i)]));
-    if (Switch(DIAGNOS_DIFFERENCE)) ShowDifference();
+    if (DiagnosSwitch(DIAGNOS_DIFFERENCE)) ShowDifference();
     return true;
 }
 
 int ZoomMode()
 {
-    if (Switch(DIAGNOS_ZOOMX)) return ZOOM_X;
-    if (Switch(DIAGNOS_ZOOMY)) return ZOOM_Y;
-    if (Switch(DIAGNOS_ZOOMXY)) return ZOOM_XY;
+    if (DiagnosSwitch(DIAGNOS_ZOOMX)) return ZOOM_X;
+    if (DiagnosSwitch(DIAGNOS_ZOOMY)) return ZOOM_Y;
+    if (DiagnosSwitch(DIAGNOS_ZOOMXY)) return ZOOM_XY;
     return ZOOM_OFF;
 }
 

@@ -1,3 +1,4 @@
+#include "display/diagnos_controls.h"
 #include "display/histogram.h"
 
 #include <string>
@@ -12,13 +13,6 @@
 #include "platform/ui/ui.h"
 
 namespace {
-
-std::string Real(const char* prefix, double v)
-{
-    char t[80];
-    Fmt(t, "%s<%s%f", prefix, v);
-    return t;
-}
 
 void DrawHistogram(int run, int code, int selected, int kind)
 {
@@ -35,7 +29,7 @@ void DrawHistogram(int run, int code, int selected, int kind)
     SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_XAXIS, VAL_AUTOSCALE, 0, 0);
     SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
     PlotCurve(h.axis, h.percent, 0, h.axis.size(), selected ? VAL_FAT_LINE : VAL_THIN_LINE, PLOT_COLOR);
-    if (selected) SetPlotFields(label, Real("mean value=", h.mean), Real("STD=", h.sd));
+    if (selected) SetPlotFields(label, PrefixedReal("mean value=", h.mean), PrefixedReal("STD=", h.sd));
 }
 
 void DrawCorrelation(int run, int code, int selected)

@@ -1,3 +1,4 @@
+#include "display/diagnos_controls.h"
 #include "display/plot.h"
 
 #include <algorithm>
@@ -20,22 +21,6 @@ extern int32_t number[3] __attribute__((weak));
 extern int32_t overflag[3] __attribute__((weak));
 
 namespace {
-
-int Switch(int control)
-{
-    int v = 0;
-    GetCtrlVal(diagnos, control, &v);
-    return v;
-}
-
-void Dim(int control, int dimmed) { SetCtrlAttribute(diagnos, control, ATTR_DIMMED, dimmed); }
-
-std::string Real(const char* prefix, double v)
-{
-    char t[80];
-    Fmt(t, "%s<%s%f", prefix, v);
-    return t;
-}
 
 // Scales values to (v - min) / (max - min); a flat curve becomes 0.
 void Normalise(std::vector<double>& y, double mn, double mx)
@@ -64,7 +49,7 @@ void PlotTimeCurve(const TimeCurve& t, const std::string& label, int selected, b
     double mx = 0, mn = 0;
     const bool values = MaxMin1D(t.y.data(), int(t.y.size()), &mx, nullptr, &mn, nullptr) == ANALYSIS_OK;
     std::vector<double> y = t.y;
-    const bool normalise = Switch(DIAGNOS_NORMALISE) != 0;
+    const bool normalise = DiagnosSwitch(DIAGNOS_NORMALISE) != 0;
     if (normalise) Normalise(y, mn, mx);
     const std::string ylabel = normalise ? "Rated values" : label;
     SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_XNAME, "Frames");
@@ -77,7 +62,7 @@ void PlotTimeCurve(const TimeCurve& t, const std::string& label, int selected, b
         PlotCurve(t.x, y, 0, y.size(), style, PLOT_COLOR);
     }
     if (!selected) return;
-    if (values) SetPlotFields(ylabel, Real("min=", mn), Real("max=", mx));
+    if (values) SetPlotFields(ylabel, PrefixedReal("min=", mn), PrefixedReal("max=", mx));
     else SetPlotFields(ylabel, "", "");
 }
 
@@ -104,8 +89,8 @@ std::string KindTitle(int kind)
 
 }  // namespace
 
-bool ZoomHoldsX() { return Switch(DIAGNOS_ZOOMX) || Switch(DIAGNOS_ZOOMXY); }
-bool ZoomHoldsY() { return Switch(DIAGNOS_ZOOMY) || Switch(DIAGNOS_ZOOMXY); }
+bool ZoomHoldsX() { return DiagnosSwitch(DIAGNOS_ZOOMX) || DiagnosSwitch(DIAGNOS_ZOOMXY); }
+bool ZoomHoldsY() { return DiagnosSwitch(DIAGNOS_ZOOMY) || DiagnosSwitch(DIAGNOS_ZOOMXY); }
 
 int PlotCurve(const std::vector<double>& x, const std::vector<double>& y, size_t begin, size_t end, int style,
               int color)
@@ -136,18 +121,18 @@ void DrawHPlot(int code, int selected)
     PlotCode c;
     if (PlotListCount() == 0 || !DecodePlotCode(RUN_HARMONIC, code, &c) || LoadedRunKind() != RUN_HARMONIC) return;
     const bool order = IsHarmonicOrder(c);
-    const bool percent = order && Switch(DIAGNOS_PERCENT);
+    const bool percent = order && DiagnosSwitch(DIAGNOS_PERCENT);
     TimeCurve t;
     if (!TimeCurveOf(code, percent, &t) || t.y.empty()) {
         if (selected) SetPlotFields("", "", "");
         return;
     }
     if (t.no_limit) {
-        Dim(DIAGNOS_PERCENT, 1);
-        Dim(DIAGNOS_SHOWLIMITS, 1);
+        DiagnosDim(DIAGNOS_PERCENT, 1);
+        DiagnosDim(DIAGNOS_SHOWLIMITS, 1);
     }
     PlotTimeCurve(t, QuantityLabel(RUN_HARMONIC, c.quantity, c.phase, percent), selected, percent);
-    if (!order || percent || !Switch(DIAGNOS_SHOWLIMITS) || Switch(DIAGNOS_NORMALISE)) return;
+    if (!order || percent || !DiagnosSwitch(DIAGNOS_SHOWLIMITS) || DiagnosSwitch(DIAGNOS_NORMALISE)) return;
     // the limit and 150 % of it over the frames that have a limit
     std::vector<double> l150(t.limit.size());
     for (size_t i = 0; i < l150.size(); ++i) l150[i] = 1.5 * t.limit[i];
@@ -322,8 +307,8 @@ void RedrawPlotList(int kind)
     const int run = LoadedRunKind();
     const int n = PlotListCount();
     if (kind == PLOT_TIME && run == RUN_HARMONIC) {
-        Dim(DIAGNOS_PERCENT, 0);
-        Dim(DIAGNOS_SHOWLIMITS, 0);
+        DiagnosDim(DIAGNOS_PERCENT, 0);
+        DiagnosDim(DIAGNOS_SHOWLIMITS, 0);
     }
     std::string title = KindTitle(kind);
     if (n == 0 || run == RUN_NONE) {

@@ -1,18 +1,12 @@
 // Callbacks of the plot selection on the graph panel.
 #include "app/startup.h"
+#include "display/diagnos_controls.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 
 namespace {
-
-int Switch(int control)
-{
-    int v = 0;
-    GetCtrlVal(diagnos, control, &v);
-    return v;
-}
 
 int ListValue(int control)
 {
@@ -101,7 +95,7 @@ UI_CALLBACK(cbPlot2);
 int cbY_Scale(int, int, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
-    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_YMAP_MODE, Switch(DIAGNOS_YSCALE) ? VAL_LINEAR : VAL_LOG);
+    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_YMAP_MODE, DiagnosSwitch(DIAGNOS_YSCALE) ? VAL_LINEAR : VAL_LOG);
     return 0;
 }
 UI_CALLBACK(cbY_Scale);

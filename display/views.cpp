@@ -1,3 +1,4 @@
+#include "display/diagnos_controls.h"
 #include "display/views.h"
 
 #include "app/para.h"
@@ -28,15 +29,7 @@ const int kPlotTools[] = {
     DIAGNOS_INSERT, DIAGNOS_DELETE,
 };
 
-void Dim(int control, int dimmed) { SetCtrlAttribute(diagnos, control, ATTR_DIMMED, dimmed); }
 void Show(int control, int visible) { SetCtrlAttribute(diagnos, control, ATTR_VISIBLE, visible); }
-int Switch(int control)
-{
-    int v = 0;
-    GetCtrlVal(diagnos, control, &v);
-    return v;
-}
-
 void FrameTitle(int phase, int k)
 {
     char t[64];
@@ -63,25 +56,25 @@ void SetOverRangeIndicator(double ovri)
 void SetViewMode(int standard)
 {
     viewmode = standard ? VIEW_STANDARD : VIEW_PLOTS;
-    for (int c : kPlotTools) Dim(c, standard);
+    for (int c : kPlotTools) DiagnosDim(c, standard);
     if (!standard) {
         // the combined-plot controls and the extreme buttons follow their own switches
         const int combined = CurrentPlotKind() == PLOT_COMBINED;
-        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) Dim(c, !combined);
-        Dim(DIAGNOS_KIND, PlotListCount() == 0);
-        const int red = Switch(DIAGNOS_REDCURSOR), black = Switch(DIAGNOS_BLACKCURSOR);
-        for (int c : {DIAGNOS_RED_X, DIAGNOS_RED_Y}) Dim(c, !red);
-        for (int c : {DIAGNOS_REDMIN, DIAGNOS_REDMAX}) Dim(c, !(red && PlotListCount() > 0));
-        for (int c : {DIAGNOS_BLACK_X, DIAGNOS_BLACK_Y}) Dim(c, !black);
-        for (int c : {DIAGNOS_BLACKMIN, DIAGNOS_BLACKMAX}) Dim(c, !(black && PlotListCount() > 0));
-        const int diff = red && black && Switch(DIAGNOS_DIFFERENCE);
-        for (int c : {DIAGNOS_DIFF_X, DIAGNOS_DIFF_Y}) Dim(c, !diff);
+        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) DiagnosDim(c, !combined);
+        DiagnosDim(DIAGNOS_KIND, PlotListCount() == 0);
+        const int red = DiagnosSwitch(DIAGNOS_REDCURSOR), black = DiagnosSwitch(DIAGNOS_BLACKCURSOR);
+        for (int c : {DIAGNOS_RED_X, DIAGNOS_RED_Y}) DiagnosDim(c, !red);
+        for (int c : {DIAGNOS_REDMIN, DIAGNOS_REDMAX}) DiagnosDim(c, !(red && PlotListCount() > 0));
+        for (int c : {DIAGNOS_BLACK_X, DIAGNOS_BLACK_Y}) DiagnosDim(c, !black);
+        for (int c : {DIAGNOS_BLACKMIN, DIAGNOS_BLACKMAX}) DiagnosDim(c, !(black && PlotListCount() > 0));
+        const int diff = red && black && DiagnosSwitch(DIAGNOS_DIFFERENCE);
+        for (int c : {DIAGNOS_DIFF_X, DIAGNOS_DIFF_Y}) DiagnosDim(c, !diff);
     } else {
-        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) Dim(c, 1);
+        for (int c : {DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION}) DiagnosDim(c, 1);
     }
     // the cursors show only in the plot view, as their switches say
-    SwitchRedCursor(!standard && Switch(DIAGNOS_REDCURSOR));
-    SwitchBlackCursor(!standard && Switch(DIAGNOS_BLACKCURSOR));
+    SwitchRedCursor(!standard && DiagnosSwitch(DIAGNOS_REDCURSOR));
+    SwitchBlackCursor(!standard && DiagnosSwitch(DIAGNOS_BLACKCURSOR));
     if (standard) SwitchZoomCursors(ZOOM_OFF);
     for (int c : {DIAGNOS_LABEL, DIAGNOS_MIN, DIAGNOS_MAX}) {
         Show(c, !standard);
@@ -90,8 +83,8 @@ void SetViewMode(int standard)
     const int run = LoadedRunKind();
     const bool flicker = run == RUN_FLICKER;
     if (flicker) {
-        Dim(DIAGNOS_SHOWLIMITS, 1);
-        Dim(DIAGNOS_PERCENT, 1);
+        DiagnosDim(DIAGNOS_SHOWLIMITS, 1);
+        DiagnosDim(DIAGNOS_PERCENT, 1);
     }
     Show(DIAGNOS_FRAME, !flicker && standard);
     Show(DIAGNOS_FRAMETABLE, !flicker && standard);
