@@ -11,11 +11,11 @@
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "reports/result_tables.h"
 
-// The live display and the frame table.
+// The live display.
 extern void DrawData(int phase) __attribute__((weak));
 extern void ShowData(int phase) __attribute__((weak));
-extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
 
 namespace {
 
@@ -114,7 +114,7 @@ bool ShowFrame(int phase, int k)
     buf[phase] = f;
     if (DrawData) DrawData(phase);
     if (viewmode == VIEW_STANDARD) FrameTitle(phase, k);
-    if (createTable) createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
+    createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
 }

@@ -175,3 +175,22 @@ TEST_F(ProtocolEdit, LoadingClearsTheEditFlag)
     Load(path);
     EXPECT_EQ(edited, 0);
 }
+
+TEST_F(ProtocolEdit, TheLogoPicture)
+{
+    const std::string logo = Path("logo.bmp");
+    { std::ofstream(logo) << "BM"; }
+    ui::Commit(protocol, PROTOCOL_EDIT);
+    ui::QueueFileSelect(logo);
+    ASSERT_TRUE(ui::Commit(panelEdit, EDIT_LOGO_BUTTON));
+    const ui::PopupRecord& r = ui::PopupLog().back();
+    EXPECT_EQ(r.kind, "file");
+    EXPECT_EQ(r.request.title, "Select the picture");
+    EXPECT_EQ(r.request.defaultSpec, "*.bmp");
+    EXPECT_EQ(r.request.fileTypes, "*.bmp");
+    EXPECT_EQ(r.request.directory, "");
+    EXPECT_STREQ(para.logo_file, logo.c_str());
+    EXPECT_EQ(Field(panelEdit, EDIT_LOGO), logo);
+    EXPECT_EQ(Field(setting, SETTING_LOGO), logo);
+    ui::Commit(panelEdit, EDIT_CANCEL);
+}

@@ -559,9 +559,16 @@ public:
             if (auto* tw = qobject_cast<QTableWidget*>(w)) {
                 tw->setRowCount(int(c.cells.size()));
                 tw->setColumnCount(int(c.columnLabels.size()));
-                QStringList heads;
+                QStringList heads, rows;
                 for (const auto& s : c.columnLabels) heads << QString::fromStdString(s);
                 tw->setHorizontalHeaderLabels(heads);
+                bool rowLabels = false;
+                for (const auto& s : c.rowLabels) {
+                    rows << QString::fromStdString(s);
+                    rowLabels |= !s.empty();
+                }
+                if (rowLabels) tw->setVerticalHeaderLabels(rows);
+                tw->verticalHeader()->setVisible(rowLabels);
                 for (int r = 0; r < int(c.cells.size()); ++r) {
                     for (int k = 0; k < int(c.cells[size_t(r)].size()); ++k) {
                         const Cell& cell = c.cells[size_t(r)][size_t(k)];
@@ -701,10 +708,8 @@ public:
             f << j.text;
             return f ? 0 : UIE_CouldNotOpenFile;
         }
-        if (!toFile && QPrinterInfo::availablePrinters().isEmpty()) {
-            QMessageBox::warning(activeWindow(), "Error", "No printer is installed.");
-            return UIE_OperationNotAllowed;
-        }
+        // No message here: the caller reports the failure, once.
+        if (!toFile && QPrinterInfo::availablePrinters().isEmpty()) return UIE_NoPrinter;
         QPrinter printer(QPrinter::HighResolution);
         if (toFile) {
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -720,12 +725,12 @@ public:
             doc.setDefaultFont(font);
             doc.setPlainText(QString::fromStdString(j.text));
             doc.print(&printer);
-            return 0;
+            return printer.printerState() == QPrinter::Error ? UIE_PrinterFailed : 0;
         }
         QImage img = grab(j.panel, j.control);
         if (img.isNull()) return UIE_InvalidControl;
         QPainter p;
-        if (!p.begin(&printer)) return UIE_CouldNotOpenFile;
+        if (!p.begin(&printer)) return toFile ? UIE_CouldNotOpenFile : UIE_PrinterFailed;
         QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
         page.moveTo(0, 0);
         QSize s = img.size().scaled(page.size(), Qt::KeepAspectRatio);

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -107,8 +109,9 @@ TEST_F(ReportScreens, HarmonicProtocolPageDialogAndDetailedProtocol)
     EXPECT_TRUE(titled);
     auto* table = qobject_cast<QTableWidget*>(ControlWidget(results, RESULTS_TABLE1));
     ASSERT_NE(table, nullptr);
-    EXPECT_NE(table->verticalHeaderItem(3), nullptr);
-    if (table->verticalHeaderItem(3)) EXPECT_EQ(table->verticalHeaderItem(3)->text(), "3");
+    ASSERT_NE(table->verticalHeaderItem(3), nullptr);
+    EXPECT_EQ(table->verticalHeaderItem(3)->text(), "3");
+    EXPECT_TRUE(table->verticalHeader()->isVisible());
     ASSERT_TRUE(PanelWidget(panelHandle)->grab().save(QString::fromStdString(kShots + "/results_tables.png")));
 
     CallCtrlCallback(protocol, PROTOCOL_EDIT, EVENT_COMMIT, 0, 0, nullptr);
@@ -144,6 +147,27 @@ TEST_F(ReportScreens, FlickerDetailedProtocol)
     Shot(advanced2, "detailed_protocol_2_flicker");
     CallCtrlCallback(advanced2, ADVANCED2_CLOSE, EVENT_COMMIT, 0, 0, nullptr);
     Settle();
+}
+
+TEST_F(ReportScreens, AMissingPrinterGivesOneMessage)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
+    const std::string path = dir + "/print.qel";
+    rt::WriteHarmonic(path, rt::RunPara(0, 1, path), 2);
+    Load(path);
+    g_boxes = 0;
+    g_texts.clear();
+    int rc = 0;
+    CallCtrlCallback(advanced, ADVANCED_PRINT, EVENT_COMMIT, 0, 0, &rc);
+    Settle();
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(g_boxes, 1);
+    ASSERT_EQ(g_texts.size(), 1u);
+    EXPECT_EQ(g_texts[0], "Error -71. Cannot print page 1");
+    g_texts.clear();
+    CallCtrlCallback(protocol, PROTOCOL_PRINT, EVENT_COMMIT, 0, 0, &rc);
+    Settle();
+    EXPECT_EQ(g_texts, std::vector<std::string>{"Error -71. Cannot print page 1"});
 }
 
 int main(int argc, char** argv)
