@@ -105,11 +105,7 @@ void HarmonicInfo()
             }
         }
     } else if (para.h_class >= 10 && para.h_class <= 12) {
-        auto any = [&](int32_t bit) {
-            for (int p = 0; p < P; ++p)
-                if (buf_result[p].higf & bit) return true;
-            return false;
-        };
+        auto any = [](int32_t bit) { return AnyPhase(&HarmResult::higf, bit); };
         if (para.h_class != 10)
             l11 = any(HIGF_H3) ? "Informative: Third harmonics<5%: fail" : "Informative: Third harmonics<5%: pass";
         if (para.h_class == 12) {
@@ -305,38 +301,20 @@ void FlickerTable()
             P == 1 ? "n\033p20cPst\033p45cPlt\033p70cd(t)max\033p95cd(t)min"
                    : "n\033p20cPst1\033p45cPlt1\033p70cd1(t)max\033p95cd1(t)min\033p120cPst2\033p145cPlt2\033p170cd2(t)max"
                      "\033p195cd2(t)min\033p220cPst3\033p245cPlt3\033p270cd3(t)max\033p295cd3(t)min");
-    const std::vector<int> rows = FlickerRowEntries(0);
-    const int count = EntryCount(0);
-    float dmax[3] = {}, dmin[3] = {};
-    bool tracking = false;
-    size_t next = 0;
-    int row = 0;
-    for (int e = 2; e <= count && next < rows.size(); ++e) {
-        FlkFrame f[3];
-        for (int p = 0; p < P; ++p) FlickerEntry(p, e, &f[p]);
-        for (int p = 0; p < P; ++p) {
-            const float hi = *std::max_element(f[p].fldt, f[p].fldt + 32);
-            const float lo = *std::min_element(f[p].fldt, f[p].fldt + 32);
-            dmax[p] = tracking ? std::max(dmax[p], hi) : hi;
-            dmin[p] = tracking ? std::min(dmin[p], lo) : lo;
-        }
-        tracking = true;
-        if (rows[next] != e) continue;
-        ++next;
-        ++row;
+    for (const FlickerTableRow& r : FlickerTableRows()) {
         std::string line;
-        Put(line, "%i", row);
+        Put(line, "%i", r.number);
         for (int p = 0; p < P; ++p) {
+            const FlkFrame& f = r.entry[p];
             if (dmaxOnly) {
-                Put(line, "\033p%ic%f[w9p4]", 20 + 25 * p, double(f[p].fldx));
+                Put(line, "\033p%ic%f[w9p4]", 20 + 25 * p, double(f.fldx));
                 continue;
             }
             const int x = 20 + 100 * p;
-            Put(line, "\033p%ic%f[w9p4]\033p%ic", x, double(f[p].flst), x + 25);
-            if (row == para.fl_periods) Put(line, "%f[w9p4]", double(f[p].fllt));
-            Put(line, "\033p%ic%f[w6p3]\033p%ic%f[w6p3]", x + 50, double(dmax[p]), x + 75, double(dmin[p]));
+            Put(line, "\033p%ic%f[w9p4]\033p%ic", x, double(f.flst), x + 25);
+            if (r.number == para.fl_periods) Put(line, "%f[w9p4]", double(f.fllt));
+            Put(line, "\033p%ic%f[w6p3]\033p%ic%f[w6p3]", x + 50, double(r.dtMax[p]), x + 75, double(r.dtMin[p]));
         }
-        tracking = false;
         Add(advanced2, L, line);
     }
 }

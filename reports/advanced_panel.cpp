@@ -6,7 +6,7 @@
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/ui/ui.h"
-#include "reports/put.h"
+#include "reports/protocol_data.h"
 
 namespace {
 
@@ -14,14 +14,6 @@ void Show(int page)
 {
     RemovePopup(VAL_REMOVE_TOPMOST);
     InstallPopup(page);
-}
-
-int PrintFailed(int page, int code)
-{
-    std::string text;
-    Put(text, "Error %i. Cannot print page %i", code, page);
-    MessagePopup("Error", text.c_str());
-    return -1;
 }
 
 }  // namespace
@@ -56,11 +48,11 @@ int cbAdvPrint(int, int, int event, void*, int, int)
     for (const auto& b : buttons) SetCtrlAttribute(b[0], b[1], ATTR_DIMMED, 1);
     int rc = PrintPanel(advanced, "", 1, VAL_FULL_PANEL, 0);
     int result = 0;
-    if (rc < 0) result = PrintFailed(1, rc);
+    if (rc < 0) result = PrintError(rc, "page 1");
     else {
         Delay(10.0);
         rc = PrintPanel(advanced2, "", 1, VAL_FULL_PANEL, 0);
-        if (rc < 0) result = PrintFailed(2, rc);
+        if (rc < 0) result = PrintError(rc, "page 2");
     }
     for (const auto& b : buttons) SetCtrlAttribute(b[0], b[1], ATTR_DIMMED, 0);
     return result;

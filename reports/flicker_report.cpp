@@ -174,40 +174,22 @@ int createResultTableF2_pdf(ReportScript& s)
         for (int i = 0; i < k; ++i) cell(2 + p * k + i, 1, h[i]);
     }
 
-    const std::vector<int> rowEntries = FlickerRowEntries(0);
-    const int count = EntryCount(0);
-    float dmax[3], dmin[3];
-    bool tracking = false;
-    size_t next = 0;
     int row = 0;
-    for (int e = 2; e <= count && next < rowEntries.size(); ++e) {
-        FlkFrame f[3];
-        for (int p = 0; p < P; ++p) FlickerEntry(p, e, &f[p]);
-        if (!dmaxOnly) {
-            for (int p = 0; p < P; ++p) {
-                const float hi = *std::max_element(f[p].fldt, f[p].fldt + 32);
-                const float lo = *std::min_element(f[p].fldt, f[p].fldt + 32);
-                dmax[p] = tracking ? std::max(dmax[p], hi) : hi;
-                dmin[p] = tracking ? std::min(dmin[p], lo) : lo;
-            }
-            tracking = true;
-        }
-        if (rowEntries[next] != e) continue;
-        ++next;
-        ++row;
+    for (const FlickerTableRow& r : FlickerTableRows()) {
+        row = r.number;
         cell(1, row + 1, std::to_string(row));
         for (int p = 0; p < P; ++p) {
+            const FlkFrame& f = r.entry[p];
             const int c0 = 2 + p * k;
             if (dmaxOnly) {
-                cell(c0, row + 1, Text("%f[w9p4]", f[p].fldx));
+                cell(c0, row + 1, Text("%f[w9p4]", f.fldx));
                 continue;
             }
-            cell(c0, row + 1, Text("%f[w9p4]", f[p].flst));
-            cell(c0 + 1, row + 1, row == para.fl_periods ? Text("%f[w9p4]", f[p].fllt) : std::string());
-            cell(c0 + 2, row + 1, Text("%f[w9p4]", dmax[p]));
-            cell(c0 + 3, row + 1, Text("%f[w9p4]", dmin[p]));
+            cell(c0, row + 1, Text("%f[w9p4]", f.flst));
+            cell(c0 + 1, row + 1, row == para.fl_periods ? Text("%f[w9p4]", f.fllt) : std::string());
+            cell(c0 + 2, row + 1, Text("%f[w9p4]", r.dtMax[p]));
+            cell(c0 + 3, row + 1, Text("%f[w9p4]", r.dtMin[p]));
         }
-        tracking = false;
     }
     t.rows = 1 + row;
     DrawLargeTable(s, t);

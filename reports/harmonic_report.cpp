@@ -9,13 +9,6 @@
 
 namespace {
 
-bool AnyPhase(int32_t HarmResult::*word, int32_t bits)
-{
-    for (int p = 0; p < ReportPhases(); ++p)
-        if (buf_result[p].*word & bits) return true;
-    return false;
-}
-
 std::string Text(const char* format, double v)
 {
     std::string s;

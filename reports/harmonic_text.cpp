@@ -11,13 +11,6 @@ namespace {
 bool ClassDLines() { return (para.h_standard == 2 || para.h_standard == 3) && para.h_class == 3; }
 bool ClassCLines() { return (para.h_standard == 2 || para.h_standard == 3) && para.h_class == 2; }
 
-bool AnyPhase(int32_t HarmResult::*word, int32_t bits)
-{
-    for (int p = 0; p < ReportPhases(); ++p)
-        if (buf_result[p].*word & bits) return true;
-    return false;
-}
-
 void VerdictRow(std::string& out, const char* label, int32_t HarmResult::*word, int32_t bits)
 {
     out += label;

@@ -1,5 +1,6 @@
 #include "reports/protocol_data.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/para.h"
@@ -88,6 +89,21 @@ const char* OrderMark(const int32_t words[2], int order)
     return (OrderMask(words) & OrderBit(order)) ? "!" : " ";
 }
 
+bool AnyPhase(int32_t HarmResult::*word, int32_t bits)
+{
+    for (int p = 0; p < ReportPhases(); ++p)
+        if (buf_result[p].*word & bits) return true;
+    return false;
+}
+
+int PrintError(int code, const char* what)
+{
+    std::string text;
+    Put(text, "Error %i. Cannot print %s", code, what);
+    MessagePopup("Error", text.c_str());
+    return -1;
+}
+
 bool ClassDMeasuredPower(int phase)
 {
     return (buf_result[phase].higf & (HIGF_D_POWER_MEASURED_1 | HIGF_D_POWER_MEASURED_2)) != 0;
@@ -167,6 +183,32 @@ std::vector<int> FlickerRowEntries(int phase)
             rows.push_back(k);
             previous = e.fltr;
         }
+    }
+    return rows;
+}
+
+std::vector<FlickerTableRow> FlickerTableRows()
+{
+    std::vector<FlickerTableRow> rows;
+    const std::vector<int> entries = FlickerRowEntries(0);
+    const int P = ReportPhases(), count = EntryCount(0);
+    FlickerTableRow r;
+    bool tracking = false;
+    size_t next = 0;
+    for (int e = 2; e <= count && next < entries.size(); ++e) {
+        for (int p = 0; p < P; ++p) {
+            FlickerEntry(p, e, &r.entry[p]);
+            const float* dt = r.entry[p].fldt;
+            const float hi = *std::max_element(dt, dt + 32), lo = *std::min_element(dt, dt + 32);
+            r.dtMax[p] = tracking ? std::max(r.dtMax[p], hi) : hi;
+            r.dtMin[p] = tracking ? std::min(r.dtMin[p], lo) : lo;
+        }
+        tracking = true;
+        if (entries[next] != e) continue;
+        ++next;
+        r.number = int(rows.size()) + 1;
+        rows.push_back(r);
+        tracking = false;
     }
     return rows;
 }

@@ -47,6 +47,9 @@ inline const char* OkFail(bool fail) { return fail ? "fail" : "ok"; }
 // " " or "!" for an order's flag in a two-word order mask.
 const char* OrderMark(const int32_t words[2], int order);
 
+// Harmonic runs: some measured phase has one of the bits in that word of its
+// result record.
+bool AnyPhase(int32_t HarmResult::*word, int32_t bits);
 // Harmonic runs: whether the limits of class C / D came from measured values.
 bool ClassDMeasuredPower(int phase);
 bool ClassCMeasuredValues(int phase);
@@ -63,6 +66,9 @@ std::string ReferenceImpedanceText(); // "0,4+j0,25" or "0,24+j0,15"
 // indicator (FLRE bit 0x8 when the panel is not loaded).
 bool DmaxIndicator(int phase);
 
+// "Error %i. Cannot print <what>" in a message titled "Error"; returns -1.
+int PrintError(int code, const char* what);
+
 // Stored entries of a phase (1-based, as in the frame list); false when missing.
 int EntryCount(int phase);
 bool FlickerEntry(int phase, int position, FlkFrame* out);
@@ -75,5 +81,14 @@ bool HarmonicEntry(int phase, int position, HarmFrame* out);
 // second, not in the run's very first second, and entries of the finished
 // state fill the rows up to the number of periods.
 std::vector<int> FlickerRowEntries(int phase);
+// A row of the flicker tables over all phases: the entries at that list
+// position and, per phase, the largest and smallest d(t) of the entries
+// since the row before (the row's own included).
+struct FlickerTableRow {
+    int number = 0;         // running number from 1
+    FlkFrame entry[3]{};
+    float dtMax[3]{}, dtMin[3]{};
+};
+std::vector<FlickerTableRow> FlickerTableRows();
 // The event flag of a dmax-only test.
 inline bool FlickerEvent(const FlkFrame& f) { return f.fstr == 1; }

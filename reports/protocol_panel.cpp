@@ -74,20 +74,10 @@ int cbPrintProtocol(int, int, int event, void*, int, int)
     SetPrintAttributeEx(ATTR_PRINT_DOCUMENT_NAME, "Measuring protocol");
     bufTable = page1;
     int rc = PrintTextBuffer(bufTable.c_str(), "");
-    if (rc < 0) {
-        std::string text;
-        Put(text, "Error %i. Cannot print page 1", rc);
-        MessagePopup("Error", text.c_str());
-        return -1;
-    }
+    if (rc < 0) return PrintError(rc, "page 1");
     bufTable = page2;
     rc = PrintTextBuffer(bufTable.c_str(), "");
-    if (rc < 0) {
-        std::string text;
-        Put(text, "Error %i. Cannot print page 2", rc);
-        MessagePopup("Error", text.c_str());
-        return -1;
-    }
+    if (rc < 0) return PrintError(rc, "page 2");
     return 0;
 }
 UI_CALLBACK(cbPrintProtocol);
@@ -98,12 +88,7 @@ int cbPrintGraph(int, int, int event, void*, int, int)
     SetPrintAttribute(ATTR_PRINT_ORIENTATION, VAL_LANDSCAPE);
     SetPrintAttributeEx(ATTR_PRINT_DOCUMENT_NAME, "Graph");
     const int rc = PrintCtrl(diagnos, DIAGNOS_GRAPH, "", 1, 0);
-    if (rc < 0) {
-        std::string text;
-        Put(text, "Error %i. Cannot print the graph", rc);
-        MessagePopup("Error", text.c_str());
-        return -1;
-    }
+    if (rc < 0) return PrintError(rc, "the graph");
     return 0;
 }
 UI_CALLBACK(cbPrintGraph);
