@@ -4,8 +4,16 @@
 #include <string>
 
 #include "app/startup.h"
+#include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+
+// The title line of a graph (result tables); every drawing sets it after plotting.
+extern int PlotTextOfGraph(int panel, int graph) __attribute__((weak));
+inline void TitleGraph()
+{
+    if (PlotTextOfGraph) PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
+}
 
 // Value of a switch (check box) of the graph panel.
 inline int DiagnosSwitch(int control)

@@ -113,7 +113,10 @@ bool ShowFrame(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     if (DrawData) DrawData(phase);
-    if (viewmode == VIEW_STANDARD) FrameTitle(phase, k);
+    if (viewmode == VIEW_STANDARD) {
+        FrameTitle(phase, k);
+        TitleGraph();
+    }
     if (createTable) createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
