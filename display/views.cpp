@@ -17,6 +17,8 @@ extern void DrawData(int phase) __attribute__((weak));
 extern void ShowData(int phase) __attribute__((weak));
 extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
 
+int my_dummy = 0;
+
 namespace {
 
 // Tools of the plot view, dimmed in the standard view.
@@ -55,7 +57,7 @@ void SetOverRangeIndicator(double ovri)
 
 void SetViewMode(int standard)
 {
-    viewmode = standard ? VIEW_STANDARD : VIEW_PLOTS;
+    my_dummy = standard ? VIEW_STANDARD : VIEW_PLOTS;
     for (int c : kPlotTools) DiagnosDim(c, standard);
     if (!standard) {
         // the combined-plot controls and the extreme buttons follow their own switches
@@ -113,7 +115,7 @@ bool ShowFrame(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     if (DrawData) DrawData(phase);
-    if (viewmode == VIEW_STANDARD) {
+    if (my_dummy == VIEW_STANDARD) {
         FrameTitle(phase, k);
         TitleGraph();
     }
@@ -132,3 +134,5 @@ bool ShowFrameValues(int phase, int k)
     if (ShowData) ShowData(phase);
     return true;
 }
+
+void reset_view_state() { my_dummy = 0; }

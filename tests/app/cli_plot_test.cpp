@@ -9,6 +9,7 @@
 #include "display/plot_list.h"
 #include "display/plot_quantities.h"
 #include "display/plot_series.h"
+#include "display/views.h"
 #include "files/load.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
@@ -75,6 +76,7 @@ struct CliPlotTest : ui::HeadlessUiTest {
         reset_plot_list_state();
         reset_plot_quantities();
         reset_cursor_state();
+        reset_view_state();
     }
     int Run(std::vector<std::string> args, std::string* text = nullptr)
     {

@@ -11,7 +11,7 @@ using ViewTest = DisplayTest;
 TEST_F(ViewTest, ViewModeDimsTheToolsOfTheOtherView)
 {
     LoadHarmonic(4, 3);
-    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    EXPECT_EQ(my_dummy, VIEW_STANDARD);
     EXPECT_EQ(workmode, 1);
     for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_KIND, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST})
         EXPECT_EQ(Dimmed(c), 1) << c;
@@ -21,7 +21,7 @@ TEST_F(ViewTest, ViewModeDimsTheToolsOfTheOtherView)
     EXPECT_EQ(Title(), "Harmonic currents, phase L1, frame 0");
 
     ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 0);
-    EXPECT_EQ(viewmode, VIEW_PLOTS);
+    EXPECT_EQ(my_dummy, VIEW_PLOTS);
     for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST, DIAGNOS_INSERT})
         EXPECT_EQ(Dimmed(c), 0) << c;
     EXPECT_EQ(Dimmed(DIAGNOS_KIND), 1);      // no plot yet

