@@ -133,7 +133,7 @@ TEST_F(GraphPage, RightClickOnTheFrameSelectorOpensTheFrameValues)
     ASSERT_NE(spin, nullptr);
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 5);
     Settle();
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), spin->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(spin, &menu);
     Settle();
     EXPECT_TRUE(ui::FindPanel(smallres)->visible);
