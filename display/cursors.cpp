@@ -8,6 +8,7 @@
 #include "app/para.h"
 #include "app/startup.h"
 #include "display/plot.h"
+#include "display/views.h"
 #include "display/plot_quantities.h"
 #include "panel_ids.h"
 #include "platform/analysis.h"
@@ -54,7 +55,7 @@ void SwitchMeasuring(int cursor, int on, int color)
 std::string XText(double x)
 {
     char t[64];
-    if (viewmode == 3 || CurrentPlotKind() == PLOT_TIME) Fmt(t, "%s<%i", int(std::lround(x)));
+    if (my_dummy == VIEW_STANDARD || CurrentPlotKind() == PLOT_TIME) Fmt(t, "%s<%i", int(std::lround(x)));
     else Fmt(t, "%s<%f", x);
     return t;
 }

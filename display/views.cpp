@@ -55,7 +55,7 @@ void SetOverRangeIndicator(double ovri)
 
 void SetViewMode(int standard)
 {
-    viewmode = standard ? VIEW_STANDARD : VIEW_PLOTS;
+    my_dummy = standard ? VIEW_STANDARD : VIEW_PLOTS;
     for (int c : kPlotTools) DiagnosDim(c, standard);
     if (!standard) {
         // the combined-plot controls and the extreme buttons follow their own switches
@@ -113,7 +113,10 @@ bool ShowFrame(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     if (DrawData) DrawData(phase);
-    if (viewmode == VIEW_STANDARD) FrameTitle(phase, k);
+    if (my_dummy == VIEW_STANDARD) {
+        FrameTitle(phase, k);
+        TitleGraph();
+    }
     createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
@@ -129,3 +132,5 @@ bool ShowFrameValues(int phase, int k)
     if (ShowData) ShowData(phase);
     return true;
 }
+
+void reset_view_state() { my_dummy = 0; }

@@ -148,25 +148,34 @@ int PlotTextOfGraph(int panel, int graph)
 {
     std::string title;
     const std::string file = PathFile(FieldText(para.log_file));
-    if (viewmode == 4) {
+    if (my_dummy == 4) {   // the plot view
         int lines = 0;
         if (GetNumListItems(panel, DIAGNOS_PLOTLIST, &lines) < 0 || lines <= 0) return 0;
-        int kind = 0;
+        int kind = 0, index = 0;
         GetCtrlVal(panel, DIAGNOS_KIND, &kind);
         std::string label;
         if (kind == 3) {
+            // Correlation: the chosen axis quantities.
             for (int i = 0; i < lines && i < 3; ++i) {
                 GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
                 title += label + ":   ";
             }
         } else {
-            int q = 0;
-            if (GetCtrlIndex(panel, DIAGNOS_QUANTITY, &q) >= 0 && q >= 0)
-                GetLabelFromIndex(panel, DIAGNOS_QUANTITY, q, &label);
+            // The chosen kind of plot, then its selections.
+            if (GetCtrlIndex(panel, DIAGNOS_KIND, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_KIND, index, &label);
             title = label + ":   ";
-            for (int i = 0; i < lines; ++i) {
-                GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
-                title += (i ? ",  " : "") + label;
+            if (kind == 4) {
+                std::string a, op, b;
+                int ia = 0, io = 0, ib = 0;
+                if (GetCtrlIndex(panel, DIAGNOS_OPERAND1, &ia) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND1, ia, &a);
+                if (GetCtrlIndex(panel, DIAGNOS_OPERATION, &io) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERATION, io, &op);
+                if (GetCtrlIndex(panel, DIAGNOS_OPERAND2, &ib) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND2, ib, &b);
+                title += a + " " + op + " " + b;
+            } else {
+                for (int i = 0; i < lines; ++i) {
+                    GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
+                    title += (i ? ",  " : "") + label;
+                }
             }
         }
         title += "   Logging file: ";
@@ -175,7 +184,8 @@ int PlotTextOfGraph(int panel, int graph)
         int index = 0;
         if (GetCtrlIndex(panel, DIAGNOS_PHASE, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_PHASE, index, &phase);
         if (LoadedTestKind() == 1) {
-            Put(title, "%s %s", "Pst of phase ", phase);
+            // The switching procedure draws dmax bars.
+            Put(title, "%s %s", DmaxOnlyTest() ? "dmax of phase " : "Pst of phase ", phase);
         } else {
             int frame = 0;
             GetCtrlVal(panel, DIAGNOS_FRAME, &frame);

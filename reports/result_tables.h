@@ -12,7 +12,8 @@ int createTable(int panel, int control, HarmFrame record, int highest);
 int createTableResultNew(int panel, int control, HarmResult record, int highest, int phase);
 // Table control: the Pst/Plt (or dmax) table of one phase, one row per interval.
 int createPstTableNew(int panel, int control, int phase);
-// Composes the title line of a graph from the view, the test kind, the phase,
-// the frame or plot selection and the logging file's name, and sets it as the
-// graph's label. A plot view without plots leaves the title unchanged.
+// Composes the title line of a graph from the view (`my_dummy` 4: the plot
+// view), the test kind, the phase, the frame or plot
+// selection and the logging file's name, and sets it as the graph's label. A
+// plot view without plots leaves the title unchanged.
 int PlotTextOfGraph(int panel, int graph);

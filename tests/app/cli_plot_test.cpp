@@ -9,6 +9,7 @@
 #include "display/plot_list.h"
 #include "display/plot_quantities.h"
 #include "display/plot_series.h"
+#include "display/views.h"
 #include "files/load.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
@@ -75,6 +76,7 @@ struct CliPlotTest : ui::HeadlessUiTest {
         reset_plot_list_state();
         reset_plot_quantities();
         reset_cursor_state();
+        reset_view_state();
     }
     int Run(std::vector<std::string> args, std::string* text = nullptr)
     {
@@ -113,7 +115,7 @@ TEST_F(CliPlotTest, PictureOfTheSamePlotModelTheGraphPanelDraws)
                    "800x500"},
                   &text),
               CLI_OK);
-    EXPECT_EQ(text, png + ": Time curves: 2 HCurr(3), 2 HCurr(5) (800x500)\n");
+    EXPECT_EQ(text, png + ": Time curve:   2 HCurr(3),  2 HCurr(5)   Logging file: h.qel (800x500)\n");
     // the plot model is the graph panel's: phase L2's order 3 over every frame
     TimeCurve t;
     ASSERT_TRUE(TimeCurveOf(EncodePlotCode(RUN_HARMONIC, 1, 3), false, &t));
@@ -140,7 +142,7 @@ TEST_F(CliPlotTest, SvgHistogramAndFrameWindow)
     std::stringstream ss;
     ss << in.rdbuf();
     EXPECT_NE(ss.str().find("<svg"), std::string::npos);
-    EXPECT_NE(ss.str().find("Cumulative histogram: 1 Pst"), std::string::npos);
+    EXPECT_NE(ss.str().find("Cumulative histogram:   1 Pst   Logging file: f.qel"), std::string::npos);
     EXPECT_DOUBLE_EQ(G().plots.at(0).y.back(), 100.0);
 
     Reset();

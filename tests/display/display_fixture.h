@@ -26,6 +26,7 @@ struct DisplayTest : tb::FilesTest {
         reset_plot_list_state();
         reset_plot_quantities();
         reset_cursor_state();
+        reset_view_state();
         tb::FilesTest::TearDown();
     }
 

@@ -190,7 +190,7 @@ TEST_F(ResultTables, GraphTitles)
     const std::string path = Path("titles.qel");
     WriteHarmonic(path, RunPara(0, 1, path), 4);
     Load(path);
-    viewmode = 3;
+    my_dummy = 3;
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 2);
     ASSERT_EQ(PlotTextOfGraph(diagnos, DIAGNOS_GRAPH), 0);
     std::string title;
@@ -198,18 +198,21 @@ TEST_F(ResultTables, GraphTitles)
     EXPECT_EQ(title, "Harmonics of phase  L1    Frame 2. Logging file: titles.qel");
 
     // The plot view keeps the title while the plot list is empty.
-    viewmode = 4;
+    my_dummy = 4;
     ClearListCtrl(diagnos, DIAGNOS_PLOTLIST);
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
     EXPECT_EQ(title, "Harmonics of phase  L1    Frame 2. Logging file: titles.qel");
-    ClearListCtrl(diagnos, DIAGNOS_QUANTITY);
-    InsertListItem(diagnos, DIAGNOS_QUANTITY, -1, "U", 41);
     InsertListItem(diagnos, DIAGNOS_PLOTLIST, -1, "1 U", 41);
     InsertListItem(diagnos, DIAGNOS_PLOTLIST, -1, "2 U", 99);
+    SetCtrlVal(diagnos, DIAGNOS_KIND, 0);
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
-    EXPECT_EQ(title, "U:   1 U,  2 U   Logging file: titles.qel");
+    EXPECT_EQ(title, "Time curve:   1 U,  2 U   Logging file: titles.qel");
+    SetCtrlVal(diagnos, DIAGNOS_KIND, 3);   // correlation: each axis quantity
+    PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
+    GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
+    EXPECT_EQ(title, "1 U:   2 U:      Logging file: titles.qel");
 }
 
 TEST_F(ResultTables, FlickerGraphTitle)
@@ -218,7 +221,7 @@ TEST_F(ResultTables, FlickerGraphTitle)
     Para p = RunPara(1, 1, path);
     WriteFlicker(path, p, FlickerEntries(p));
     Load(path);
-    viewmode = 3;
+    my_dummy = 3;
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     std::string title;
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
