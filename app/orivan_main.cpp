@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/startup.h"
+#include "reports/converter.h"
 #include "sim/simulation.h"
 #include "platform/ui/qt/qtbackend.h"
 
@@ -16,5 +17,6 @@ int main(int argc, char** argv)
     // Qt takes the numeric locale from the desktop; numbers stay in the C locale.
     std::setlocale(LC_NUMERIC, "C");
     SetSimulationStarter(sim::StartProgramSimulation);
+    SetPdfViewer(DefaultPdfViewer());   // reports open in the desktop's viewer (pdfviewer.ini beside the program)
     return orivan_main(argc, argv) < 0 ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 alignas(8) Para para{};   // aligned so its 32-bit fields are too
 int32_t workmode = 0;
 int32_t viewmode = 0;
+int my_dummy = 0;
 int32_t instrument[3] = {0, 0, 0};
 int32_t LIM_ON = 0;
 int32_t edited = 0;

@@ -140,6 +140,7 @@ extern Para para;
 // Shared settings that are not stored in files.
 extern int32_t workmode;      // 0 measuring, 1 results, 2 settings, 3 start-up
 extern int32_t viewmode;      // graph view of the measurement panel
+extern int my_dummy;          // what the graph panel shows: 3 standard view, 4 plot view (0 before a load)
 extern int32_t instrument[3]; // 1 = analyser/phase takes part in the run
 extern int32_t LIM_ON;        // 1 = a user limit table is active
 extern int32_t edited;        // 1 = protocol editor changed test data/comments

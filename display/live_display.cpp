@@ -6,14 +6,12 @@
 
 #include "app/para.h"
 #include "app/startup.h"
+#include "display/plot.h"
+#include "display/views.h"
 #include "evaluation/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
-
-// Graph view of the graph panel and its plot drawing (graphs), when linked.
-extern int my_dummy __attribute__((weak));
-extern void DrawPlot(int code, int selected, int kind) __attribute__((weak));
 
 int32_t number[3] = {0, 0, 0};
 int32_t overflag[3] = {0, 0, 0};
@@ -277,7 +275,7 @@ void ShowData(int phase)
 void DrawData(int phase)
 {
     phase = Phase(phase);
-    if (&my_dummy && my_dummy == 4 && DrawPlot) {
+    if (my_dummy == VIEW_PLOTS) {
         DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
         int index = -1, code = 0, kind = 0;
         if (GetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, &index) >= 0 && index >= 0 &&
@@ -291,9 +289,8 @@ void DrawData(int phase)
     SetCtrlAttribute(t.panel, t.graph, ATTR_PLOT_BGCOLOR, t.background);
     if (t.panel == diagnos) {
         if (para.test_kind == 1) {
-            // Half a period beyond the last so that its bar is seen whole.
             if (para.fl_periods > 0)
-                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, para.fl_periods + 0.5);
+                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, double(para.fl_periods));
         } else {
             SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, 40.0);
         }

@@ -31,6 +31,7 @@ struct HeadlessState {
     std::deque<Answer> answers;
     std::vector<PopupRecord> log;
     std::string printed;
+    int printFailure = 0, printOkJobs = 0, printJobs = 0;
     Bitmap clipboard;
     bool hasClipboard = false;
     int cursor = VAL_DEFAULT_CURSOR;
@@ -82,6 +83,8 @@ std::string Describe(Panel& p, Control& c)
     std::string s = c.name + " (" + KindName(c.kind) + ")";
     if (c.kind == Kind::Graph) {
         Range xr = XRange(c.graph), yr = YRange(c.graph);
+        const std::string title = c.attrStr(ATTR_LABEL_TEXT);
+        if (!title.empty()) s += " \"" + title + "\"";
         s += ": x " + Value::ofReal(xr.min).text() + ".." + Value::ofReal(xr.max).text() + " \"" + c.graph.x.name +
              "\", y " + Value::ofReal(yr.min).text() + ".." + Value::ofReal(yr.max).text() + " \"" + c.graph.y.name +
              "\", " + std::to_string(c.graph.plots.size()) + " plots";
@@ -167,7 +170,15 @@ struct HeadlessBackend : Backend {
                 for (auto& c : p->controls)
                     if (c.attrInt(ATTR_VISIBLE, 1)) text += Describe(*p, c) + "\n";
         }
-        if (job.outputFile.empty()) { H().printed += text; return 0; }
+        if (job.outputFile.empty()) {
+            if (H().printFailure != 0) {
+                if (H().printOkJobs <= 0) return H().printFailure;
+                --H().printOkJobs;
+            }
+            H().printed += text;
+            ++H().printJobs;
+            return 0;
+        }
         return WriteFileAppend(job.outputFile, text) ? 0 : UIE_CouldNotOpenFile;
     }
 
@@ -293,6 +304,13 @@ bool RightClick(int panel, int control)
     return true;
 }
 
+bool KeyPress(int panel, int control, int key)
+{
+    if (!Operable(panel, control)) return false;
+    Deliver(Event{panel, control, EVENT_KEYPRESS, key});
+    return true;
+}
+
 bool ClosePanel(int panel)
 {
     if (!FindPanel(panel)) return false;
@@ -357,6 +375,12 @@ int PanelByNumber(int number)
 
 std::string PrintedText() { return H().printed; }
 void ClearPrinted() { H().printed.clear(); }
+void SetPrinterFailure(int code, int okJobs)
+{
+    H().printFailure = code;
+    H().printOkJobs = okJobs;
+}
+int PrintJobs() { return H().printJobs; }
 const Bitmap* ClipboardBitmap() { return H().hasClipboard ? &H().clipboard : nullptr; }
 int MouseCursorShape() { return H().cursor; }
 int BeepCount() { return H().beeps; }
@@ -375,6 +399,7 @@ void ResetUi()
     h.answers.clear();
     h.log.clear();
     h.printed.clear();
+    h.printFailure = h.printOkJobs = h.printJobs = 0;
     h.hasClipboard = false;
     h.clipboard = Bitmap{};
     h.cursor = VAL_DEFAULT_CURSOR;

@@ -51,6 +51,8 @@ bool UserSelectIndex(int panel, int control, int index);
 // Flips a check box or toggle button.
 bool Click(int panel, int control);
 bool RightClick(int panel, int control);
+// A key pressed on a control (e.g. VAL_MENUKEY_MODIFIER | 'C').
+bool KeyPress(int panel, int control, int key);
 // The close box of a panel.
 bool ClosePanel(int panel);
 // Moves a graph cursor as the user does (snaps, then commit).
@@ -71,6 +73,10 @@ int AdvanceTimers(double seconds);
 int PanelByNumber(int number);
 std::string PrintedText();   // everything printed to the printer so far
 void ClearPrinted();
+// Makes the printer fail: after `okJobs` more jobs printed, every job sent to
+// the printer returns `code` (e.g. UIE_NoPrinter); code 0 mends it.
+void SetPrinterFailure(int code, int okJobs = 0);
+int PrintJobs();             // jobs the printer took
 const Bitmap* ClipboardBitmap();
 int MouseCursorShape();
 int BeepCount();

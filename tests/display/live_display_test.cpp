@@ -217,7 +217,7 @@ TEST_F(LiveDisplay, StoredMeasurementGoesToTheGraphPanelAndTheFrameValues)
     FlickerBar(0, 0.8f);
     EXPECT_EQ(Graph(diagnos, DIAGNOS_GRAPH).x.name, "Number of measurement");
     EXPECT_EQ(Graph(diagnos, DIAGNOS_GRAPH).y.name, "Pst");
-    EXPECT_DOUBLE_EQ(Graph(diagnos, DIAGNOS_GRAPH).x.max, 6.5);
+    EXPECT_DOUBLE_EQ(Graph(diagnos, DIAGNOS_GRAPH).x.max, 6.0);
 }
 
 TEST_F(LiveDisplay, ColumnsPagesAndTimes)
