@@ -6,9 +6,9 @@
 // every definition present is found.
 #pragma once
 
-#include "app/para.h"
 #include "app/settings_panel.h"   // set_parameter, SetSettings
 #include "evaluation/ranges.h"    // AdaptTypeOfAnalyser
+#include "state/para.h"
 
 extern int load_measurement(const char* path, int first, int last) __attribute__((weak));
 extern void SetResultsPanel(int test_kind) __attribute__((weak));

@@ -2,7 +2,7 @@
 #include "app/cli.h"
 #include "app/cli_files.h"
 #include "app/startup.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
 
 #include <cstdio>
 
@@ -25,6 +25,7 @@ const CliCommand kCommands[] = {
 
 int main(int argc, char** argv)
 {
+    sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
     return RunCli(kCommands, int(sizeof kCommands / sizeof kCommands[0]), argc - 1, argv + 1, stdout, stderr);
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/startup.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
 #include "platform/ui/qt/qtbackend.h"
 
 int main(int argc, char** argv)
@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     }
     // Qt takes the numeric locale from the desktop; numbers stay in the C locale.
     std::setlocale(LC_NUMERIC, "C");
+    sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
     return orivan_main(argc, argv) < 0 ? 1 : 0;
 }

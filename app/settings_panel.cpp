@@ -1,5 +1,8 @@
 // The settings record on the settings page and back.
 #include "app/settings_panel.h"
+#include "state/records.h"
+#include "state/channels.h"
+#include "state/workmode.h"
 
 #include <cstring>
 #include <string>
@@ -14,6 +17,7 @@
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 // Results panel of the test kind (live display), when linked in.
 extern void SetResultsPanel(int test_kind) __attribute__((weak));

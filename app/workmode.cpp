@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 namespace {
 

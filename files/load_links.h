@@ -4,8 +4,8 @@
 // signatures must match the definitions (see docs/files.md).
 #pragma once
 
-#include "app/para.h"
-#include "evaluation/records.h"
+#include "state/records.h"
+#include "state/para.h"
 
 extern void set_parameter(Para record) __attribute__((weak));
 extern void SetResultsPanel(int test_kind) __attribute__((weak));

@@ -9,6 +9,7 @@
 #include "platform/visa/backend.h"
 #include "platform/visa/vendor.h"
 #include "platform/visa/visa.h"
+#include "platform/state_reset.h"
 
 namespace visa {
 namespace {
@@ -104,6 +105,7 @@ void reset_visa()
     sessions.clear();
     simulate = false;
 }
+REGISTER_STATE_RESET(reset_visa);
 
 }  // namespace visa
 

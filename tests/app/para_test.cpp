@@ -1,4 +1,7 @@
-#include "app/para.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
+#include "state/para_text.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +111,7 @@ TEST(SettingsRecord, TerminateTextsFixesOnlyUnterminatedFields)
 
 TEST(SettingsRecord, StartValuesAndProtocolTexts)
 {
-    reset_para_state();
+    ResetProgramState();
     para.ai_on[1] = 1;
     para.fl_hours = 2;
     para.ai_high[2][1] = 3.0f;

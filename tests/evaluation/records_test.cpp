@@ -1,4 +1,4 @@
-#include "evaluation/records.h"
+#include "state/records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,12 @@
 // Re-evaluation of logging files written the way the acquisition writes them.
-#include "app/para.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
-#include "evaluation/reevaluation.h"
+#include "files/reevaluation.h"
 #include "files/logfile.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +40,7 @@ class HarmonicRun {
 public:
     HarmonicRun(const char* name, int phases, int32_t edition, int32_t cls) : path_(TempPath(name)), P_(phases)
     {
-        reset_para_state();
-        reset_records();
-        reset_limits_state();
+        ResetProgramState();
         para.test_kind = 0;
         para.phases = phases;
         para.h_standard = edition;

@@ -10,13 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui_testing.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/framelist.h"
+#include "evaluation/flicker_periods.h"
+#include "state/reset.h"
 
 namespace tb {
 
@@ -210,10 +215,7 @@ struct FilesTest : ui::HeadlessUiTest {
     void SetUp() override
     {
         ui::HeadlessUiTest::SetUp();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_load_state();
+        ResetProgramState();
         ui::SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         dir = std::string(ORIVAN_BINARY_DIR) + "/files_load_test/" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -224,7 +226,7 @@ struct FilesTest : ui::HeadlessUiTest {
     }
     void TearDown() override
     {
-        reset_load_state();
+        ResetProgramState();
         SetProjectDir(nullptr);
         ui::SetResourceDir("");
         ui::HeadlessUiTest::TearDown();

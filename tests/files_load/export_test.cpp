@@ -1,11 +1,12 @@
 // Export lines and the frame-range cut.
 #include "builder.h"
+#include "state/names.h"
 
 #include <cmath>
 #include <sstream>
 #include <unistd.h>
 
-#include "evaluation/reevaluation.h"
+#include "files/reevaluation.h"
 #include "files/export.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"

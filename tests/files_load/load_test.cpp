@@ -1,6 +1,7 @@
 // Loading stored measurements: frame lists, maxima, results, flicker
 // statistics, verdict indicators, refused files and the load callbacks.
 #include "builder.h"
+#include "state/workmode.h"
 
 #include <cmath>
 
@@ -8,6 +9,11 @@
 #include "panel_ids.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "state/reset.h"
+
+// The load button of the diagnosis page is driven below (the programs link
+// every callback file).
+UI_LINK_CALLBACK_FILE(app_load_panel);
 
 using namespace tb;
 
@@ -488,8 +494,7 @@ TEST_F(LoadTest, StartUpWithOneArgumentLoadsTheMeasurement)
 {
     WriteCurrent(Path("arg.qel"), MakePara(0, 1), HarmSets(5, 1), {HResult(0)});
     ui::ResetUi();
-    reset_startup_state();
-    reset_load_state();
+    ResetProgramState();
     StartOptions o;
     o.args = {Path("arg.qel")};
     ASSERT_EQ(StartUp(o), 0);

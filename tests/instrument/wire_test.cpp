@@ -63,7 +63,6 @@ protected:
     }
     void TearDown() override
     {
-        visa::reset_ports();
         SimBench::TearDown();
     }
 };

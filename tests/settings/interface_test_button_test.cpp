@@ -5,7 +5,9 @@
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
+#include "app/simulation.h"
 #include "sim/bench.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -13,17 +15,13 @@ struct InterfaceButtonTest : SettingsTest {
     void SetUp() override
     {
         SettingsTest::SetUp();
-        visa::reset_visa();
-        sim::reset_bench();
-        reset_pamx();
+        sim::FollowSettingsRecord();
         UseVirtualClock(true);
     }
     void TearDown() override
     {
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
         SetDriverMessageHandler(nullptr);
+        ResetProgramState();
         SettingsTest::TearDown();
     }
 };

@@ -6,26 +6,24 @@
 #include <string>
 
 #include "app/config.h"
-#include "app/para.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "measure/interface_controls.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/ui_testing.h"
 #include "tests/support/project_dir_test.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 struct SettingsTest : ProjectDirTest {
     void SetUp() override
     {
         HeadlessUiTest::SetUp();
-        reset_para_state();
-        reset_startup_state();
-        reset_config_state();
-        reset_interface_state();
-        reset_records();
+        ResetProgramState();
         EnterProjectDir("settings_test_");
     }
     // Start-up, then the set-up tab opened for editing.

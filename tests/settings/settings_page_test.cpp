@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "app/config_show.h"
+#include "state/channels.h"
+#include "state/workmode.h"
 #include "evaluation/ranges.h"
 #include "settings_fixture.h"
 

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "evaluation/user_limits_panel.h"
 #include "settings_fixture.h"
 

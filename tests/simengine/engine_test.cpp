@@ -14,6 +14,7 @@
 #include "sim/engine.h"
 #include "sim/power_source.h"
 #include "tests/support/analyser_talk.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -38,8 +39,12 @@ std::vector<double> numbers(const std::string& s)
 
 class Device : public ::testing::Test {
 protected:
-    void SetUp() override { UseVirtualClock(true); }
-    void TearDown() override { reset_clock(); }
+    void SetUp() override
+    {
+        ResetProgramState();
+        UseVirtualClock(true);
+    }
+    void TearDown() override { ResetProgramState(); }
 
     std::shared_ptr<sim::Plant> plant(const std::string& eut, const std::string& mains = "230/50", int phases = 1)
     {

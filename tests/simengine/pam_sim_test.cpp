@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
 #include "platform/visa/visa.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST(PamSim, FlickerVerificationPoints)
 
 TEST(PamSim, ThreeChannelAnalyserOverTcpAsFastAsRead)
 {
-    visa::reset_visa();
+    ResetProgramState();
     Child sim({"--tcp", "0", "--model", "PAM-C", "--eut", "drive:power=10000", "--speed", "max"}, true);
     int port = 0;
     ASSERT_EQ(std::sscanf(sim.out.c_str(), "127.0.0.1 %d", &port), 1) << sim.out;
@@ -167,7 +168,7 @@ TEST(PamSim, ThreeChannelAnalyserOverTcpAsFastAsRead)
     viWrite(vi, reinterpret_cast<ViConstBuf>("CONT OFF\n"), 9, &n);
     viClose(vi);
     viClose(rm);
-    visa::reset_visa();
+    ResetProgramState();
 }
 
 }  // namespace

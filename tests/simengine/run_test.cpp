@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
 #include "instrument/notify.h"
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
 #include "sim/dsp/flicker_channel.h"
 #include "sim/eut/terminal_voltage.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -48,10 +50,7 @@ class Run : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        visa::reset_visa();
-        sim::reset_bench();
-        reset_pamx();
-        reset_para_state();
+        ResetProgramState();
         UseVirtualClock(true);
         SetDriverMessageHandler([this](const char* t, const char* x) { shown.push_back(std::string(t) + ": " + x); });
         para.if_gpib = 1;
@@ -63,9 +62,7 @@ protected:
     {
         for (ViSession s : open_) PAMX_close(s, 0);
         SetDriverMessageHandler(nullptr);
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
+        ResetProgramState();
     }
 
     void install(const std::string& eut, int analyser = 0, int phases = 1, const std::string& mains = "230/50")

@@ -4,13 +4,18 @@
 #include <sys/stat.h>
 
 #include "app/config.h"
-#include "app/para.h"
 #include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui_testing.h"
 #include "platform/ui/ui.h"
 #include "tests/support/project_dir_test.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/names.h"
+#include "state/reset.h"
 
 using namespace ui;
 
@@ -32,9 +37,7 @@ struct StartupTest : ProjectDirTest {
     void SetUp() override
     {
         HeadlessUiTest::SetUp();
-        reset_para_state();
-        reset_startup_state();
-        reset_config_state();
+        ResetProgramState();
         EnterProjectDir("startup_test_");
     }
     int Start(std::vector<std::string> args = {}, bool simulate = false)
@@ -157,7 +160,7 @@ TEST_F(StartupTest, OneArgumentIsReportedUntilLoadingExistsAndMoreAreIgnored)
     EXPECT_EQ(workmode, 3);
 
     ResetUi();
-    reset_startup_state();
+    ResetProgramState();
     SetUnexpectedPopupHandler([](const std::string& w) { ADD_FAILURE() << w; });
     ASSERT_EQ(Start({"a.qel", "b.qel"}), 0);
     EXPECT_EQ(workmode, 3);
@@ -244,7 +247,7 @@ TEST_F(StartupTest, OnlyTheCloseBoxSavesAnExistingDefaultConfiguration)
     WriteRecord(cfg, Para{});
     // the quit button ends the program without saving
     ResetUi();
-    reset_startup_state();
+    ResetProgramState();
     SetUnexpectedPopupHandler([](const std::string& w) { ADD_FAILURE() << w; });
     ASSERT_EQ(Start(), 0);
     para.h_class = 12;

@@ -11,6 +11,7 @@
 #include "platform/visa/backend.h"
 #include "platform/visa/ports.h"
 #include "platform/visa/visa.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ class GpibBoard : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        visa::reset_visa();
+        ResetProgramState();
         gpib::SetLibraryPath(FAKE_GPIB_PATH);
         ASSERT_NE(gpib::Load(), nullptr);
         lib = dlopen(FAKE_GPIB_PATH, RTLD_NOW | RTLD_NOLOAD);
@@ -53,7 +54,7 @@ protected:
     }
     void TearDown() override
     {
-        visa::reset_visa();
+        ResetProgramState();
         gpib::SetLibraryPath(nullptr);
         if (lib) dlclose(lib);
     }
@@ -109,8 +110,7 @@ namespace {
 
 TEST(VendorVisa, GpibGoesThroughTheConfiguredLibrary)
 {
-    visa::reset_visa();
-    visa::reset_ports();
+    ResetProgramState();
     std::string ini = std::string(ORIVAN_BINARY_DIR) + "/vendor_ports.ini";
     {
         FILE* f = std::fopen(ini.c_str(), "w");
@@ -145,8 +145,7 @@ TEST(VendorVisa, GpibGoesThroughTheConfiguredLibrary)
     EXPECT_EQ(argc, 1);
     ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
     EXPECT_EQ(viOpen(rm, "GPIB::5", 0, 0, &vi), VI_ERROR_LIBRARY_NFOUND);
-    visa::reset_ports();
-    visa::reset_visa();
+    ResetProgramState();
 }
 
 }  // namespace

@@ -14,13 +14,15 @@
 #include <fstream>
 #include <string>
 
-#include "app/para.h"
 #include "platform/clock.h"
 #include "platform/gpib/linux_gpib.h"
 #include "platform/visa/backend.h"
 #include "platform/visa/ports.h"
 #include "platform/visa/visa.h"
+#include "app/simulation.h"
 #include "sim/bench.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -93,7 +95,7 @@ TEST(Gpib, TimeoutsRoundUpToTheNextCode)
 
 TEST(Ports, MappingFromIniAndOptions)
 {
-    visa::reset_ports();
+    ResetProgramState();
     EXPECT_EQ(visa::SerialDevicePath(1), "/dev/ttyS0");
     std::string ini = std::string(ORIVAN_BINARY_DIR) + "/test_ports.ini";
     {
@@ -119,7 +121,7 @@ TEST(Ports, MappingFromIniAndOptions)
     argc = 3;
     EXPECT_FALSE(visa::ParsePortOptions(&argc, bad, &err));
     EXPECT_NE(err.find("two=/dev/x"), std::string::npos);
-    visa::reset_ports();
+    ResetProgramState();
     std::remove(ini.c_str());
 }
 
@@ -128,17 +130,14 @@ class SimSession : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        visa::reset_visa();
-        sim::reset_bench();
+        ResetProgramState();
         sim::InstallVisaSimulator();
         UseVirtualClock(true);
         ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
     }
     void TearDown() override
     {
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
+        ResetProgramState();
     }
     ViSession open(const char* name)
     {
@@ -275,7 +274,7 @@ class SerialLine : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        visa::reset_visa();
+        ResetProgramState();
         master = posix_openpt(O_RDWR | O_NOCTTY);
         ASSERT_GE(master, 0);
         ASSERT_EQ(grantpt(master), 0);
@@ -287,8 +286,7 @@ protected:
     }
     void TearDown() override
     {
-        visa::reset_visa();
-        visa::reset_ports();
+        ResetProgramState();
         close(master);
     }
     void peer_says(const std::string& s) { ASSERT_EQ(::write(master, s.data(), s.size()), ssize_t(s.size())); }
@@ -390,10 +388,9 @@ namespace {
 
 TEST(Bench, AnalysersFollowTheSettings)
 {
-    visa::reset_visa();
-    sim::reset_bench();
+    ResetProgramState();
+    sim::FollowSettingsRecord();
     sim::EnableSimulation(true);
-    reset_para_state();
     para.analyser = 2;
     ViSession rm = 0, vi = 0;
     ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
@@ -403,9 +400,7 @@ TEST(Bench, AnalysersFollowTheSettings)
     ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
     EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamC);
     EXPECT_EQ(sim::DeviceAt("GPIB::8")->identity.serial.rfind("SIM", 0), 0u);
-    sim::reset_bench();
-    visa::reset_visa();
-    reset_para_state();
+    ResetProgramState();
 }
 
 }  // namespace

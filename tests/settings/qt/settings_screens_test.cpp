@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "app/config.h"
-#include "app/para.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
 #include "panel_ids.h"
@@ -17,6 +16,9 @@
 #include "platform/ui/model.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 using namespace ui;
 
@@ -34,7 +36,7 @@ bool Shown(int control) { return ControlWidget(setting, control) && ControlWidge
 struct SettingsScreens : ::testing::Test {
     static void SetUpTestSuite()
     {
-        reset_para_state();
+        ResetProgramState();
         SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         std::string dir = std::string(ORIVAN_BINARY_DIR) + "/settings_screens_project";
         QDir().mkpath(QString::fromStdString(dir));

@@ -24,7 +24,6 @@
 #endif
 
 #include "app/config.h"
-#include "app/para.h"
 #include "app/startup.h"
 #include "evaluation/class_wizard.h"
 #include "panel_ids.h"
@@ -32,6 +31,9 @@
 #include "platform/ui/model.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 using namespace ui;
 
@@ -113,7 +115,7 @@ struct Gui : ::testing::Test {
     static std::string dir;
     static void SetUpTestSuite()
     {
-        reset_para_state();
+        ResetProgramState();
         SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         dir = std::string(ORIVAN_BINARY_DIR) + "/gui_test_project";
         QDir().mkpath(QString::fromStdString(dir));

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/fixed_text.h"
+
 #pragma pack(push, 1)
 struct Para {
     int32_t if_gpib;             //    0  1 = GPIB, 0 = RS-232
@@ -136,18 +138,8 @@ static_assert(offsetof(Para, logo_file) == 2768);
 
 // The settings record of the program (starts as all zero bytes).
 extern Para para;
-
-// Shared settings that are not stored in files.
-extern int32_t workmode;      // 0 measuring, 1 results, 2 settings, 3 start-up
-extern int32_t viewmode;      // graph view of the measurement panel
-extern int32_t instrument[3]; // 1 = analyser/phase takes part in the run
-extern int32_t LIM_ON;        // 1 = a user limit table is active
-extern int32_t edited;        // 1 = protocol editor changed test data/comments
-
-// Settings-panel control ids of the class C/D control values per phase.
-extern int32_t A14_P_SOLL[3];
-extern int32_t A14_PF_SOLL[3];
-extern int32_t A14_I_SOLL[3];
+// 1 = the protocol editor changed test data or comments.
+extern int32_t edited;
 
 // Ranges 0..10 and names "Ch 1".."Ch 4" of the four analog inputs.
 void DefaultAnalogInputs(Para& p);
@@ -155,27 +147,11 @@ void DefaultAnalogInputs(Para& p);
 // Sets the analog-input fields (record only) and fl_hours to their start values.
 void default_para();
 
-// Zeroes the record and the shared globals (tests start clean).
+// Zeroes the record and `edited` (registered with the program-state reset).
 void reset_para_state();
-
-// Copies a text into a fixed-length field, always keeping the terminating
-// zero inside the field (a longer text is cut). Returns false when cut.
-bool CopyFixed(char* field, size_t field_size, const char* text);
-template <size_t N>
-bool CopyFixed(char (&field)[N], const char* text) { return CopyFixed(field, N, text); }
 
 // Makes every text field of a record end inside its field: a field without
 // any zero byte gets one in its last byte (foreign or damaged files). Fields
 // that are already terminated are not touched. Returns the number of fields
 // changed.
 int TerminateTexts(Para& record);
-
-// Length of a fixed-length text field that may lack its terminating zero.
-size_t FixedLen(const char* field, size_t field_size);
-
-// Protocol texts of the standard edition and class (empty for values outside
-// the tables; the record is not validated).
-const char* HarmonicStandardText(int32_t h_standard);   // "EN61000-3-2:1995" ...
-const char* MeasuringMethodText(int32_t h_standard);    // "EN61000-4-7:1993" ...
-const char* GroupingText(int32_t h_standard);           // "off"/"on"
-const char* ClassText(int32_t h_class);                 // "A", "C (Table 3) " ... (without rsce)

@@ -1,4 +1,6 @@
-#include "evaluation/records.h"
+#include "state/records.h"
+
+#include "state/reset.h"
 
 alignas(8) HarmFrame buf[3];   // records are 4-byte multiples: fields stay aligned
 alignas(8) FlkFrame flkbuf[3];
@@ -8,6 +10,7 @@ float h_max[3][ORDERS];
 int32_t fr_max[3][ORDERS];
 int32_t IsLimNaN[3][ORDERS];
 float limits[ORDERS];
+int32_t LIM_ON = 0;
 
 namespace {
 struct LimitsInit {
@@ -59,4 +62,6 @@ void reset_records()
     std::memset(fr_max, 0, sizeof fr_max);
     std::memset(IsLimNaN, 0, sizeof IsLimNaN);
     for (float& l : limits) l = NoLimit();
+    LIM_ON = 0;
 }
+REGISTER_STATE_RESET(reset_records);

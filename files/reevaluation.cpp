@@ -1,4 +1,4 @@
-#include "evaluation/reevaluation.h"
+#include "files/reevaluation.h"
 
 #include "evaluation/limits.h"
 #include "evaluation/marks.h"

@@ -242,6 +242,8 @@ extern int32_t IsLimNaN[3][ORDERS];
 
 // User limit table (orders 0..40, A), no-limit mark where not entered.
 extern float limits[ORDERS];
+// 1 = the user limit table is active.
+extern int32_t LIM_ON;
 
 // 64-bit order masks stored as two words: word 0 holds orders 32..63
 // (bit n-32), word 1 orders 0..31 (bit n).
@@ -255,5 +257,6 @@ void RecordFromBytes(R& r, const void* bytes) { std::memcpy(&r, bytes, sizeof r)
 template <class R>
 void RecordToBytes(const R& r, void* bytes) { std::memcpy(bytes, &r, sizeof r); }
 
-// Clears the records, maxima and user limit table (limits to the no-limit mark).
+// Clears the records, maxima and user limit table (limits to the no-limit
+// mark, LIM_ON 0); registered with the program-state reset.
 void reset_records();

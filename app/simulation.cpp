@@ -1,15 +1,19 @@
-// Simulated bench with measuring engines.
-#include "sim/simulation.h"
+// Simulated bench with measuring engines, wired to the settings record.
+#include "app/simulation.h"
 
-#include "app/para.h"
 #include "sim/power_source.h"
+#include "state/para.h"
 
 namespace sim {
 namespace {
 
 std::weak_ptr<Plant> current_plant;
 
+int SettingsAnalyserOfRecord() { return para.analyser; }
+
 }  // namespace
+
+void FollowSettingsRecord() { SetSettingsAnalyser(SettingsAnalyserOfRecord); }
 
 bool InstallSimulation(const SimulationSetup& setup, std::string* error)
 {
@@ -17,6 +21,7 @@ bool InstallSimulation(const SimulationSetup& setup, std::string* error)
     if (!Plant::Make(ps, error)) return false;  // the texts are checked now, used at the first open
     auto plant = std::make_shared<std::shared_ptr<Plant>>();
     current_plant.reset();
+    FollowSettingsRecord();
     SetDeviceFactory([setup, plant](const visa::Resource& r) -> std::shared_ptr<Analyser> {
         const Kind kind = KindForSetting(para.analyser);
         if (!*plant) {

@@ -3,9 +3,9 @@
 // result record (HIGF, HILT, HFMX).
 #pragma once
 
-#include "app/para.h"
 #include "evaluation/harmonic_eval.h"
-#include "evaluation/records.h"
+#include "state/records.h"
+#include "state/para.h"
 
 #include <cstdint>
 

@@ -1,4 +1,5 @@
-// The simulated bench with physics: every analyser the driver opens measures
+// The program's wiring of the simulated bench: the bench follows the
+// settings record. The simulated bench with physics: every analyser the driver opens measures
 // one shared plant (supply, reference impedance, EUT) through a measuring
 // engine, and a power source can sit at a GPIB address. Used by --simulate
 // and by the tests of whole runs.
@@ -12,6 +13,10 @@
 #include "sim/plant.h"
 
 namespace sim {
+
+// Lets the bench follow the settings record's analyser set-up (para.analyser)
+// when it makes analysers on its own. InstallSimulation does this too.
+void FollowSettingsRecord();
 
 struct SimulationSetup {
     std::string eut = "heater";    // EUT text (pam-sim --list-eut)
