@@ -1,6 +1,6 @@
 // orivan-cli info, frames, evaluate, export and cut: the real program for
 // exit statuses and messages, the functions for the output.
-#include "builder.h"
+#include "tests/files/builder.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@ using namespace ui;
 
 namespace {
 
-const std::string kData = std::string(ORIVAN_SOURCE_DIR) + "/tests/ui/data";
+const std::string kData = std::string(ORIVAN_SOURCE_DIR) + "/tests/platform/ui/data";
 std::vector<int> g_events;
 
 int Events(int, int, int event, void*, int, int)

@@ -6,7 +6,7 @@
 #include "state/channels.h"
 #include "state/workmode.h"
 #include "evaluation/ranges.h"
-#include "settings_fixture.h"
+#include "tests/support/settings_fixture.h"
 
 using namespace ui;
 

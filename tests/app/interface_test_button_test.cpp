@@ -1,5 +1,5 @@
 // The settings page's interface-test button against the simulated bench.
-#include "settings_fixture.h"
+#include "tests/support/settings_fixture.h"
 
 #include "instrument/notify.h"
 #include "instrument/pamx.h"

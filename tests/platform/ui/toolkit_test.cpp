@@ -10,7 +10,7 @@ using namespace ui;
 
 namespace {
 
-const std::string kData = std::string(ORIVAN_SOURCE_DIR) + "/tests/ui/data";
+const std::string kData = std::string(ORIVAN_SOURCE_DIR) + "/tests/platform/ui/data";
 
 std::vector<std::string> g_calls;
 

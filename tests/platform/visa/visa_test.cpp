@@ -19,14 +19,12 @@
 #include "platform/visa/backend.h"
 #include "platform/visa/ports.h"
 #include "platform/visa/visa.h"
-#include "app/simulation.h"
 #include "sim/bench.h"
-#include "state/para.h"
 #include "state/reset.h"
 
 namespace {
 
-TEST(Resource, NamesOfEveryInterface)
+TEST(VisaResource, NamesOfEveryInterface)
 {
     visa::Resource r;
     ASSERT_TRUE(visa::ParseResource("GPIB::5", &r));
@@ -380,27 +378,6 @@ TEST_F(SerialLine, SessionsShareThePortOtherProgramsAreKeptOff)
 
     visa::SetPortMapping(7, "/dev/null");
     EXPECT_EQ(viOpen(rm, "ASRL7::INSTR", 0, 0, &other), VI_ERROR_RSRC_NFOUND);  // not a terminal
-}
-
-}  // namespace
-
-namespace {
-
-TEST(Bench, AnalysersFollowTheSettings)
-{
-    ResetProgramState();
-    sim::FollowSettingsRecord();
-    sim::EnableSimulation(true);
-    para.analyser = 2;
-    ViSession rm = 0, vi = 0;
-    ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
-    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
-    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamB);
-    para.analyser = 1;
-    ASSERT_EQ(viOpen(rm, "GPIB::8", 0, 0, &vi), VI_SUCCESS);
-    EXPECT_EQ(sim::DeviceAt("GPIB::8")->kind(), sim::Kind::PamC);
-    EXPECT_EQ(sim::DeviceAt("GPIB::8")->identity.serial.rfind("SIM", 0), 0u);
-    ResetProgramState();
 }
 
 }  // namespace

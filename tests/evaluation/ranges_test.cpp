@@ -1,7 +1,7 @@
 #include <fstream>
 
 #include "evaluation/ranges.h"
-#include "settings_fixture.h"
+#include "tests/support/settings_fixture.h"
 
 using namespace ui;
 

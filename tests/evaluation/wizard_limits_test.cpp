@@ -2,7 +2,7 @@
 
 #include "state/records.h"
 #include "evaluation/user_limits_panel.h"
-#include "settings_fixture.h"
+#include "tests/support/settings_fixture.h"
 
 using namespace ui;
 
