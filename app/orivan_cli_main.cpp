@@ -1,8 +1,12 @@
 // orivan-cli: ORIVAN's program logic from the command line.
 #include "app/cli.h"
 #include "app/cli_files.h"
+#include "app/cli_plot.h"
 #include "app/startup.h"
 #include "app/simulation.h"
+#ifdef ORIVAN_HAVE_GRAPH_PAINTER
+#include "platform/ui/qt/graph_painter.h"
+#endif
 
 #include <cstdio>
 
@@ -17,6 +21,7 @@ const CliCommand kCommands[] = {
     {"frames", "FILE [--phase N] [--json]", "the frames of one phase of a measurement file", 1, 4, CliFrames},
     {"evaluate", "FILE [--json] [--re-evaluate COPY]", "load a measurement file and print its verdicts and maxima", 1, 4, CliEvaluate},
     {"export", "FILE OUT [--kind harmonics|10ms|frame|pst] [--comma] [--header]", "export the frames as tab-separated text", 2, 6, CliExport},
+    {"plot", "FILE --phase N --quantity CODE [...] --out FILE.png|.svg", "draw plots of a measurement file as the graph panel does (--list: the quantity codes)", 2, -1, CliPlot},
     {"cut", "FILE FIRST LAST OUT", "write the frames FIRST .. LAST-1 as a new measurement file", 4, 4, CliCut},
     {"demo", "[FILE]", "write a sample configuration (default build/sample.cfg) and show it", 0, 1, CliDemo},
 };
@@ -27,5 +32,8 @@ int main(int argc, char** argv)
 {
     sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
+#ifdef ORIVAN_HAVE_GRAPH_PAINTER
+    ui::InstallGraphPainter();
+#endif
     return RunCli(kCommands, int(sizeof kCommands / sizeof kCommands[0]), argc - 1, argv + 1, stdout, stderr);
 }

@@ -82,6 +82,8 @@ std::string Describe(Panel& p, Control& c)
     std::string s = c.name + " (" + KindName(c.kind) + ")";
     if (c.kind == Kind::Graph) {
         Range xr = XRange(c.graph), yr = YRange(c.graph);
+        const std::string title = c.attrStr(ATTR_LABEL_TEXT);
+        if (!title.empty()) s += " \"" + title + "\"";
         s += ": x " + Value::ofReal(xr.min).text() + ".." + Value::ofReal(xr.max).text() + " \"" + c.graph.x.name +
              "\", y " + Value::ofReal(yr.min).text() + ".." + Value::ofReal(yr.max).text() + " \"" + c.graph.y.name +
              "\", " + std::to_string(c.graph.plots.size()) + " plots";
@@ -290,6 +292,13 @@ bool RightClick(int panel, int control)
 {
     if (!Operable(panel, control)) return false;
     Deliver(Event{panel, control, EVENT_RIGHT_CLICK});
+    return true;
+}
+
+bool KeyPress(int panel, int control, int key)
+{
+    if (!Operable(panel, control)) return false;
+    Deliver(Event{panel, control, EVENT_KEYPRESS, key});
     return true;
 }
 

@@ -51,6 +51,8 @@ bool UserSelectIndex(int panel, int control, int index);
 // Flips a check box or toggle button.
 bool Click(int panel, int control);
 bool RightClick(int panel, int control);
+// A key pressed on a control (e.g. VAL_MENUKEY_MODIFIER | 'C').
+bool KeyPress(int panel, int control, int key);
 // The close box of a panel.
 bool ClosePanel(int panel);
 // Moves a graph cursor as the user does (snaps, then commit).

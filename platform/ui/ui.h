@@ -20,6 +20,7 @@ enum {
     EVENT_COMMIT = 1,
     EVENT_VAL_CHANGED = 2,
     EVENT_RIGHT_CLICK = 5,
+    EVENT_KEYPRESS = 7,     // event data 1: the key, with VAL_MENUKEY_MODIFIER for Ctrl
     EVENT_CLOSE = 11,
     EVENT_TIMER_TICK = 15,
 };
@@ -115,6 +116,8 @@ enum {
     // RemovePopup argument
     VAL_REMOVE_TOPMOST = 0,
 };
+// Key codes of EVENT_KEYPRESS: a character, with this bit for Ctrl.
+enum : int { VAL_MENUKEY_MODIFIER = 0x40000 };
 
 // Table cells: x = column, y = row, both from 1.
 struct Point { int x; int y; };

@@ -333,6 +333,14 @@ public:
             Deliver(Event{h, id, EVENT_VAL_CHANGED});
             Deliver(Event{h, id, EVENT_COMMIT});
         };
+        // a right click on a numeric control with a callback is an event of its
+        // own (the frame selector opens the frame values with it)
+        if (qobject_cast<QAbstractSpinBox*>(w) && (c.callback || !c.callbackName.empty())) {
+            w->setContextMenuPolicy(Qt::CustomContextMenu);
+            QObject::connect(w, &QWidget::customContextMenuRequested, w, [h, id](const QPoint&) {
+                Deliver(Event{h, id, EVENT_RIGHT_CLICK});
+            });
+        }
         if (auto* s = qobject_cast<QSpinBox*>(w)) {
             s->setKeyboardTracking(false);
             QObject::connect(s, &QSpinBox::valueChanged, s, [this, h, id, both](int v) {
@@ -425,6 +433,7 @@ public:
             g->bind(h, id);
             QObject::connect(g, &OrivanGraph::cursorMoved, g, [h, id](int) { Deliver(Event{h, id, EVENT_COMMIT}); });
             QObject::connect(g, &OrivanGraph::rightClicked, g, [h, id] { Deliver(Event{h, id, EVENT_RIGHT_CLICK}); });
+            QObject::connect(g, &OrivanGraph::keyPressed, g, [h, id](int key) { Deliver(Event{h, id, EVENT_KEYPRESS, key}); });
         }
     }
 

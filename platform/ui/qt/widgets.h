@@ -6,12 +6,10 @@
 #include <QImage>
 #include <QWidget>
 
+#include "platform/ui/graph_file.h"
 #include "platform/ui/plotmodel.h"
 
 namespace ui {
-
-// Paints a graph model into a rectangle (screen, image, printer).
-void PaintGraph(QPainter& p, const QRect& r, const Graph& g, int background, const QFont& font);
 
 class OrivanGraph : public QWidget {
     Q_OBJECT
@@ -25,6 +23,8 @@ public:
 signals:
     void cursorMoved(int cursor);
     void rightClicked();
+    // Ctrl+C on a graph whose control has a callback (the callback copies).
+    void keyPressed(int key);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -35,7 +35,7 @@ protected:
 
 private:
     Graph* model() const;
-    int background() const;
+    GraphLook look() const;
     QRectF plotArea(const QRect& r) const;
     bool toData(QPointF pos, double* x, double* y) const;
     int panel_ = 0, control_ = 0;

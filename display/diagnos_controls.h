@@ -1,0 +1,26 @@
+// Small accessors of the graph panel's controls shared by the display files.
+#pragma once
+
+#include <string>
+
+#include "app/startup.h"
+#include "platform/fmt.h"
+#include "platform/ui/ui.h"
+
+// Value of a switch (check box) of the graph panel.
+inline int DiagnosSwitch(int control)
+{
+    int v = 0;
+    GetCtrlVal(diagnos, control, &v);
+    return v;
+}
+
+inline void DiagnosDim(int control, int dimmed) { SetCtrlAttribute(diagnos, control, ATTR_DIMMED, dimmed); }
+
+// A field text "<prefix><value>" ("%s<%s%f").
+inline std::string PrefixedReal(const char* prefix, double v)
+{
+    char t[80];
+    Fmt(t, "%s<%s%f", prefix, v);
+    return t;
+}

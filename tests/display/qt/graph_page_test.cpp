@@ -1,0 +1,152 @@
+// The graph page on the Qt back-end, offscreen: a stored harmonic and a
+// stored flicker run in the standard view and the plot view, with a
+// screenshot of each under build/screenshots (graph_*.png), the painter's
+// title on screen and in the clipboard, and the frame selector's right click.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QImage>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+#include "../sample_runs.h"
+#include "app/para.h"
+#include "app/startup.h"
+#include "display/plot.h"
+#include "display/plot_list.h"
+#include "display/plot_quantities.h"
+#include "display/views.h"
+#include "files/load.h"
+#include "panel_ids.h"
+#include "platform/lowfile.h"
+#include "platform/ui/model.h"
+#include "platform/ui/qt/qtbackend.h"
+#include "platform/ui/ui.h"
+
+namespace {
+
+const std::string kShots = std::string(ORIVAN_BINARY_DIR) + "/screenshots";
+const std::string kDir = std::string(ORIVAN_BINARY_DIR) + "/graph_page_test";
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+struct GraphPage : ::testing::Test {
+    static void SetUpTestSuite()
+    {
+        reset_para_state();
+        ui::SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
+        QDir().mkpath(QString::fromStdString(kDir));
+        QDir().mkpath(QString::fromStdString(kShots));
+        QFile::remove(QString::fromStdString(kDir + "/default.cfg"));
+        SetProjectDir(kDir.c_str());
+        ASSERT_EQ(StartUp(StartOptions{}), 0);
+        ASSERT_TRUE(sample::WriteHarmonic(kDir + "/harmonic.qel", 1200, 3));
+        ASSERT_TRUE(sample::WriteFlicker(kDir + "/flicker.qel", 1));
+        QWidget* main = ui::PanelWidget(panelHandle);
+        main->resize(1360, 900);
+        Settle();
+    }
+    void Open(const std::string& name)
+    {
+        SetCtrlVal(diagnos, DIAGNOS_USEFILE, 1);
+        SetCtrlVal(diagnos, DIAGNOS_FILE, (kDir + "/" + name).c_str());
+        CallCtrlCallback(diagnos, DIAGNOS_LOAD, EVENT_COMMIT, 0, 0, nullptr);
+        ASSERT_EQ(LastLoadReport().status, 0) << LastLoadReport().message;
+        Settle();
+    }
+    void Shot(const char* name)
+    {
+        Settle();
+        QWidget* page = ui::PanelWidget(diagnos);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(page->grab().save(QString::fromStdString(kShots + "/" + name + ".png"))) << name;
+    }
+    void Plots(std::initializer_list<int> codes, int kind)
+    {
+        SetCtrlVal(diagnos, DIAGNOS_VIEWMODE, 0);
+        SetViewMode(0);
+        ClearListCtrl(diagnos, DIAGNOS_PLOTLIST);
+        ClearListCtrl(diagnos, DIAGNOS_OPERAND1);
+        ClearListCtrl(diagnos, DIAGNOS_OPERAND2);
+        const int step = PlotCodeStep(LoadedRunKind());
+        for (int c : codes) ASSERT_GE(InsertPlot(c / step, c % step), 0);
+        SetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, 0);
+        SetCtrlAttribute(diagnos, DIAGNOS_KIND, ATTR_DIMMED, 0);
+        SetCtrlVal(diagnos, DIAGNOS_KIND, kind);
+        CallCtrlCallback(diagnos, DIAGNOS_KIND, EVENT_COMMIT, 0, 0, nullptr);
+    }
+};
+
+TEST_F(GraphPage, HarmonicRunInBothViews)
+{
+    Open("harmonic.qel");
+    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    SetCtrlVal(diagnos, DIAGNOS_FRAME, 390);
+    CallCtrlCallback(diagnos, DIAGNOS_FRAME, EVENT_VAL_CHANGED, 0, 0, nullptr);
+    Shot("graph_standard_harmonic");
+
+    Plots({3, 5}, PLOT_TIME);
+    SetCtrlVal(diagnos, DIAGNOS_SHOWLIMITS, 1);
+    RedrawPlotList(PLOT_TIME);
+    Shot("graph_time_curves");
+    Plots({3}, PLOT_HISTOGRAM);
+    Shot("graph_histogram");
+    Plots({HQ_P, HQ_U}, PLOT_COMBINED);
+    SetCtrlVal(diagnos, DIAGNOS_OPERAND1, HQ_P);
+    SetCtrlVal(diagnos, DIAGNOS_OPERAND2, HQ_U);
+    SetCtrlVal(diagnos, DIAGNOS_OPERATION, COMBINE_DIVIDE);
+    ui::Deliver(ui::Event{diagnos, DIAGNOS_OPERATION, EVENT_VAL_CHANGED});
+    Shot("graph_combined");
+    Plots({HQ_ITHD}, PLOT_CORRELATION);
+    Shot("graph_correlation");
+
+    // the title is painted on screen and in the clipboard's image
+    auto* graph = ui::ControlWidget(diagnos, DIAGNOS_GRAPH);
+    ASSERT_NE(graph, nullptr);
+    graph->setFocus();
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, "c");
+    QApplication::sendEvent(graph, &copy);
+    const QImage clip = QApplication::clipboard()->image();
+    ASSERT_FALSE(clip.isNull());
+    int dark = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = clip.width() / 3; x < 2 * clip.width() / 3; ++x) dark += qGray(clip.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 30) << "no title above the plot area";
+}
+
+TEST_F(GraphPage, FlickerRunBarsAndPst)
+{
+    Open("flicker.qel");
+    Shot("graph_standard_flicker");
+    Plots({FQ_PST}, PLOT_CUMULATIVE);
+    Shot("graph_flicker_cumulative");
+}
+
+TEST_F(GraphPage, RightClickOnTheFrameSelectorOpensTheFrameValues)
+{
+    Open("harmonic.qel");
+    auto* spin = qobject_cast<QSpinBox*>(ui::ControlWidget(diagnos, DIAGNOS_FRAME));
+    ASSERT_NE(spin, nullptr);
+    SetCtrlVal(diagnos, DIAGNOS_FRAME, 5);
+    Settle();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5));
+    QApplication::sendEvent(spin, &menu);
+    Settle();
+    EXPECT_TRUE(ui::FindPanel(smallres)->visible);
+    EXPECT_EQ(buf[0].count, 1005.0f);
+    RemovePopup(smallres);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!ui::UseQtBackend(argc, argv)) return 1;
+    return RUN_ALL_TESTS();
+}

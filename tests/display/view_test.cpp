@@ -1,0 +1,114 @@
+// The standard and plot views, the frame selector with its over-range
+// indicator and frame-values popup, and the bars of a stored flicker run.
+#include "display_fixture.h"
+
+using namespace dt;
+
+namespace {
+
+using ViewTest = DisplayTest;
+
+TEST_F(ViewTest, ViewModeDimsTheToolsOfTheOtherView)
+{
+    LoadHarmonic(4, 3);
+    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    EXPECT_EQ(workmode, 1);
+    for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_KIND, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST})
+        EXPECT_EQ(Dimmed(c), 1) << c;
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_FRAME, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_LABEL, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Title(), "Harmonic currents, phase L1, frame 0");
+
+    ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 0);
+    EXPECT_EQ(viewmode, VIEW_PLOTS);
+    for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST, DIAGNOS_INSERT})
+        EXPECT_EQ(Dimmed(c), 0) << c;
+    EXPECT_EQ(Dimmed(DIAGNOS_KIND), 1);      // no plot yet
+    EXPECT_EQ(Dimmed(DIAGNOS_RED_X), 1);     // the red cursor is off
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_FRAME, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_LABEL, ATTR_VISIBLE), 1);
+    EXPECT_TRUE(G().plots.empty());
+}
+
+TEST_F(ViewTest, FrameSelectorShowsTheFrameAndItsOverRange)
+{
+    LoadHarmonic(4, 3, [](int k, int p, HarmFrame& f) {
+        f.ovri = k == 1 ? 99.9f : k == 2 ? 99.91f : 10.0f;
+        f.itrms = float(10 * p + k);
+    });
+    ui::UserSetValue(diagnos, DIAGNOS_PHASE, 2);
+    ui::UserSetValue(diagnos, DIAGNOS_FRAME, 1);
+    EXPECT_EQ(buf[2].itrms, 21.0f);
+    EXPECT_EQ(Text(DIAGNOS_OVERRANGE), "No");   // exactly 99.9 is not over range
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_TEXT_COLOR), VAL_GREEN);
+    EXPECT_EQ(Title(), "Harmonic currents, phase L3, frame 1");
+    ui::UserSetValue(diagnos, DIAGNOS_FRAME, 2);
+    EXPECT_EQ(Text(DIAGNOS_OVERRANGE), "Yes");
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_TEXT_COLOR), VAL_RED);
+
+    // right-click: the frame-values popup with that frame, closed by its button
+    ui::UserSetValue(diagnos, DIAGNOS_FRAME, 3);
+    buf[2] = HarmFrame{};
+    ASSERT_TRUE(ui::RightClick(diagnos, DIAGNOS_FRAME));
+    EXPECT_EQ(buf[2].itrms, 23.0f);
+    EXPECT_TRUE(ui::FindPanel(smallres)->visible);
+    ASSERT_TRUE(ui::Commit(smallres, SMALLRES_CLOSE));
+    EXPECT_FALSE(ui::FindPanel(smallres)->visible);
+}
+
+TEST_F(ViewTest, FramesOutsideTheRunChangeNothing)
+{
+    LoadHarmonic(2, 1);
+    buf[0].itrms = -5.0f;
+    EXPECT_FALSE(ShowFrame(0, 2));
+    EXPECT_FALSE(ShowFrame(1, 0));   // a one-phase run
+    EXPECT_EQ(buf[0].itrms, -5.0f);
+}
+
+TEST_F(ViewTest, FlickerBarsOnePeriodInAndForTheFinalFrame)
+{
+    // periods of 10 s, 3 periods: frames 0 .. 31, FSTR counting 9 .. 0
+    const int L = 10, periods = 3;
+    LoadFlicker(periods * L + 2, 1,
+                [&](int k, int, FlkFrame& f) {
+                    f.fltr = periods * L - k;
+                    f.fstr = L - 1 - (k % L);
+                    f.fsta = k == periods * L + 1 ? 3 : 2;
+                    f.ovru = k == 14 ? 100.0f : 50.0f;
+                },
+                [&](Para& p) {
+                    p.fl_periods = periods;
+                    p.fl_minutes = 0;
+                    p.fl_seconds = L;
+                });
+    const auto bars = FlickerBars(0);
+    // one second into periods 2 and 3 (frames 10, 20; frame 0 is never read),
+    // again at frame 30 and once more for the final frame
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(bars[0].frame, 10);
+    EXPECT_EQ(bars[1].frame, 20);
+    EXPECT_EQ(bars[2].frame, 30);
+    EXPECT_EQ(bars[3].frame, 31);
+    EXPECT_FALSE(bars[0].overrange);
+    EXPECT_TRUE(bars[1].overrange);    // frame 14 was over range
+    EXPECT_FALSE(bars[2].overrange);   // cleared by the bar before
+    EXPECT_EQ(Title(), "Pst, phase L1");
+    EXPECT_EQ(G().x.mode, VAL_MANUAL);
+    EXPECT_EQ(G().x.max, 3.0);
+}
+
+TEST_F(ViewTest, SwitchingProcedureBarsAtTheLastSecondOfEachPeriod)
+{
+    LoadFlicker(12, 1, [](int k, int, FlkFrame& f) { f.fstr = (k % 4 == 2 || k % 4 == 3) ? 1 : 5; },
+                [](Para& p) { p.switching = 1; });
+    const auto bars = FlickerBars(0);
+    ASSERT_EQ(bars.size(), 3u);   // frames 2, 6, 10: once per run of FSTR = 1
+    EXPECT_EQ(bars[0].frame, 2);
+    EXPECT_EQ(bars[1].frame, 6);
+    EXPECT_EQ(bars[2].frame, 10);
+    EXPECT_EQ(Title(), "dmax, phase L1");
+}
+
+}  // namespace
