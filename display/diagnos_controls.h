@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/startup.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 // Value of a switch (check box) of the graph panel.
 inline int DiagnosSwitch(int control)

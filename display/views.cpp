@@ -1,16 +1,17 @@
 #include "display/diagnos_controls.h"
 #include "display/views.h"
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/cursors.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "display/plot_series.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/para.h"
 
 // The live display and the frame table.
 extern void DrawData(int phase) __attribute__((weak));
