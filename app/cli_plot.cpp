@@ -173,6 +173,9 @@ int CliPlot(int argc, char** argv, std::FILE* out)
     for (int q : r.quantities) {
         if (q >= QuantityCount(kind))
             return Fail("no quantity " + std::to_string(q) + " in a " + KindText(kind) + " run (see --list)");
+        // selected in the phase and quantity lists as a user would before "Add"
+        SetCtrlIndex(diagnos, DIAGNOS_PHASELIST, phase);
+        SetCtrlIndex(diagnos, DIAGNOS_QUANTITY, q);
         const int code = InsertPlot(phase, q);
         if (code == PLOT_REFUSED_INPUT_OFF)
             return Fail(QuantityName(kind, q) + ": the analogue inputs of phase " + std::to_string(r.phase) + " were off");

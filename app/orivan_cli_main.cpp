@@ -2,6 +2,7 @@
 #include "app/cli.h"
 #include "app/cli_files.h"
 #include "app/cli_plot.h"
+#include "app/cli_reports.h"
 #include "app/startup.h"
 #include "app/simulation.h"
 #ifdef ORIVAN_HAVE_GRAPH_PAINTER
@@ -23,6 +24,8 @@ const CliCommand kCommands[] = {
     {"export", "FILE OUT [--kind harmonics|10ms|frame|pst] [--comma] [--header]", "export the frames as tab-separated text", 2, 6, CliExport},
     {"plot", "FILE --phase N --quantity CODE [...] --out FILE.png|.svg", "draw plots of a measurement file as the graph panel does (--list: the quantity codes)", 2, -1, CliPlot},
     {"cut", "FILE FIRST LAST OUT", "write the frames FIRST .. LAST-1 as a new measurement file", 4, 4, CliCut},
+    {"protocol", "FILE", "print the text protocol of a measurement file", 1, 1, CliProtocol},
+    {"report", "FILE [--script-only] [--out PDF]", "write the report script beside the file and make the PDF", 1, 4, CliReport},
     {"demo", "[FILE]", "write a sample configuration (default build/sample.cfg) and show it", 0, 1, CliDemo},
 };
 

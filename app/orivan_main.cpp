@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "app/simulation.h"
+#include "reports/converter.h"
 #include "platform/ui/qt/qtbackend.h"
 
 int main(int argc, char** argv)
@@ -17,5 +18,6 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
+    SetPdfViewer(DefaultPdfViewer());   // reports open in the desktop's viewer (pdfviewer.ini beside the program)
     return orivan_main(argc, argv) < 0 ? 1 : 0;
 }

@@ -167,6 +167,9 @@ void set_parameter(Para record)
         SetCtrlVal(setting, SETTING_ZREF, r.z_ref ? 1 : 0);
         SetCtrlVal(setting, SETTING_FL_STANDARD, FlickerChoiceFromStandard(r.fl_standard, r.switching));
         Callback(setting, SETTING_FL_STANDARD, EVENT_COMMIT);
+        // The record's own period count and length, not the choice's presets.
+        SetCtrlVal(setting, SETTING_FL_PERIODS, r.fl_periods);
+        SetCtrlVal(setting, SETTING_FL_MINUTES, r.fl_minutes);
         SetCtrlVal(setting, SETTING_SWITCH_INTERVAL, r.switch_interval);
     }
 
@@ -475,8 +478,18 @@ int cbFlVersion(int panel, int control, int event, void*, int, int)
     if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
     int value = 0;
     GetCtrlVal(panel, control, &value);
-    SetCtrlAttribute(panel, SETTING_SWITCH_INTERVAL, ATTR_DIMMED, value == 2 ? 0 : 1);
-    for (int c : {SETTING_ZTEST, SETTING_ZREF}) SetCtrlAttribute(panel, c, ATTR_DIMMED, value == 3 ? 0 : 1);
+    // EN61000-3-11: the impedances; the switching procedure: its interval,
+    // 24 periods of one minute.
+    for (int c : {SETTING_ZTEST, SETTING_ZREF}) {
+        SetCtrlAttribute(panel, c, ATTR_DIMMED, 0);
+        SetCtrlAttribute(panel, c, ATTR_VISIBLE, value == 3);
+    }
+    SetCtrlAttribute(panel, SETTING_SWITCH_INTERVAL, ATTR_DIMMED, 0);
+    SetCtrlAttribute(panel, SETTING_SWITCH_INTERVAL, ATTR_VISIBLE, value == 2);
+    if (value == 2) {
+        SetCtrlVal(panel, SETTING_FL_PERIODS, 24);
+        SetCtrlVal(panel, SETTING_FL_MINUTES, 1);
+    }
     return 0;
 }
 UI_CALLBACK(cbFlVersion);
@@ -485,7 +498,7 @@ int cbInsertLogo(int panel, int, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
     char path[4096];
-    if (FileSelectPopup("", "*.bmp", "*.bmp;*.png;*.jpg", "Select the logo", VAL_SELECT_BUTTON, 0, 0, 1, 0, path) ==
+    if (FileSelectPopup("", "*.bmp", "*.bmp", "Select the picture", VAL_SELECT_BUTTON, 0, 0, 1, 0, path) ==
         VAL_NO_FILE_SELECTED)
         return 0;
     if (!SetLogoFile(path)) return 0;

@@ -2,6 +2,7 @@
 #include "display/diagnos_controls.h"
 #include "display/cursors.h"
 #include "display/plot.h"
+#include "display/views.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "state/workmode.h"
@@ -91,14 +92,14 @@ UI_CALLBACK(cbZoomXY);
 
 int cbZoom(int, int, int event, void*, int, int)
 {
-    if (event == EVENT_COMMIT && viewmode == 4) ZoomGraph();
+    if (event == EVENT_COMMIT && my_dummy == VIEW_PLOTS) ZoomGraph();
     return 0;
 }
 UI_CALLBACK(cbZoom);
 
 int cbRestore(int, int, int event, void*, int, int)
 {
-    if (event == EVENT_COMMIT && viewmode == 4) RestoreGraph();
+    if (event == EVENT_COMMIT && my_dummy == VIEW_PLOTS) RestoreGraph();
     return 0;
 }
 UI_CALLBACK(cbRestore);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/plot.h"
+#include "display/views.h"
 #include "display/plot_quantities.h"
 #include "panel_ids.h"
 #include "platform/analysis.h"
@@ -56,7 +57,7 @@ void SwitchMeasuring(int cursor, int on, int color)
 std::string XText(double x)
 {
     char t[64];
-    if (viewmode == 3 || CurrentPlotKind() == PLOT_TIME) Fmt(t, "%s<%i", int(std::lround(x)));
+    if (my_dummy == VIEW_STANDARD || CurrentPlotKind() == PLOT_TIME) Fmt(t, "%s<%i", int(std::lround(x)));
     else Fmt(t, "%s<%f", x);
     return t;
 }

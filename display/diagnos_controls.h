@@ -3,9 +3,14 @@
 
 #include <string>
 
+#include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
 #include "state/panels.h"
+#include "reports/result_tables.h"
+
+// The title line of a graph (result tables); every drawing sets it after plotting.
+inline void TitleGraph() { PlotTextOfGraph(diagnos, DIAGNOS_GRAPH); }
 
 // Value of a switch (check box) of the graph panel.
 inline int DiagnosSwitch(int control)

@@ -30,6 +30,7 @@ void DrawHistogram(int run, int code, int selected, int kind)
     SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
     PlotCurve(h.axis, h.percent, 0, h.axis.size(), selected ? VAL_FAT_LINE : VAL_THIN_LINE, PLOT_COLOR);
     if (selected) SetPlotFields(label, PrefixedReal("mean value=", h.mean), PrefixedReal("STD=", h.sd));
+    TitleGraph();
 }
 
 void DrawCorrelation(int run, int code, int selected)
@@ -47,6 +48,7 @@ void DrawCorrelation(int run, int code, int selected)
     std::vector<double> x(r.size());
     for (size_t i = 0; i < x.size(); ++i) x[i] = double(i);
     PlotCurve(x, r, 0, r.size(), selected ? VAL_FAT_LINE : VAL_THIN_LINE, PLOT_COLOR);
+    TitleGraph();
 }
 
 }  // namespace

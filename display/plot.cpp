@@ -134,7 +134,10 @@ void DrawHPlot(int code, int selected)
         DiagnosDim(DIAGNOS_SHOWLIMITS, 1);
     }
     PlotTimeCurve(t, QuantityLabel(RUN_HARMONIC, c.quantity, c.phase, percent), selected, percent);
-    if (!order || percent || !DiagnosSwitch(DIAGNOS_SHOWLIMITS) || DiagnosSwitch(DIAGNOS_NORMALISE)) return;
+    if (!order || percent || !DiagnosSwitch(DIAGNOS_SHOWLIMITS) || DiagnosSwitch(DIAGNOS_NORMALISE)) {
+        TitleGraph();
+        return;
+    }
     // the limit and 150 % of it over the frames that have a limit
     std::vector<double> l150(t.limit.size());
     for (size_t i = 0; i < l150.size(); ++i) l150[i] = 1.5 * t.limit[i];
@@ -142,6 +145,7 @@ void DrawHPlot(int code, int selected)
         PlotCurve(t.x, t.limit, size_t(s.begin), size_t(s.end), VAL_THIN_LINE, LIMIT_COLOR);
         PlotCurve(t.x, l150, size_t(s.begin), size_t(s.end), VAL_THIN_LINE, LIMIT150_COLOR);
     }
+    TitleGraph();
 }
 
 void DrawFPlot(int code, int selected)
@@ -154,6 +158,7 @@ void DrawFPlot(int code, int selected)
         return;
     }
     PlotTimeCurve(t, QuantityLabel(RUN_FLICKER, c.quantity, c.phase, false), selected, false);
+    TitleGraph();
 }
 
 void DrawPlot(int code, int selected, int kind)
@@ -243,9 +248,10 @@ void DrawCombinedPlot(int codeA, int codeB, int operation, int selected)
         if (!x.empty())
             PlotXY(diagnos, DIAGNOS_GRAPH, x.data(), y.data(), int(x.size()), VAL_DOUBLE, VAL_DOUBLE, VAL_SCATTER,
                    VAL_SOLID_CIRCLE, VAL_SOLID, 1, PLOT_COLOR);
-        return;
+    } else {
+        PlotCurve(cc.x, cc.y, 0, cc.y.size(), selected ? VAL_FAT_LINE : VAL_THIN_LINE, PLOT_COLOR);
     }
-    PlotCurve(cc.x, cc.y, 0, cc.y.size(), selected ? VAL_FAT_LINE : VAL_THIN_LINE, PLOT_COLOR);
+    TitleGraph();
 }
 
 void DrawFlicker(int phase)
@@ -269,6 +275,7 @@ void DrawFlicker(int phase)
         if (&overflag) overflag[phase] = 0;
     }
     FlkFrameAt(phase, n - 1, &flkbuf[phase]);
+    TitleGraph();
 }
 
 // ---- the plot list --------------------------------------------------------------------
@@ -338,6 +345,7 @@ void RedrawPlotList(int kind)
         title += (n > 1 && kind != PLOT_CORRELATION ? "s: " : ": ") + names;
     }
     SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, title.c_str());
+    TitleGraph();
 }
 
 void reset_plot_state() { SetPlotFrameWindow(0, -1); }

@@ -41,7 +41,7 @@ UI_CALLBACK(cbViewMode);
 
 int cbPhase(int, int, int event, void*, int, int)
 {
-    if (event != EVENT_VAL_CHANGED || viewmode != VIEW_STANDARD || (workmode != 1 && workmode != 2)) return 0;
+    if (event != EVENT_VAL_CHANGED || my_dummy != VIEW_STANDARD || (workmode != 1 && workmode != 2)) return 0;
     const int phase = SelectedPhase();
     if (LoadedRunKind() == RUN_FLICKER) {
         DrawFlicker(phase);

@@ -9,14 +9,15 @@
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "reports/result_tables.h"
 #include "state/workmode.h"
 #include "state/panels.h"
 #include "state/para.h"
+#include "state/reset.h"
 
-// The live display and the frame table.
+// The live display.
 extern void DrawData(int phase) __attribute__((weak));
 extern void ShowData(int phase) __attribute__((weak));
-extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
 
 namespace {
 
@@ -56,7 +57,7 @@ void SetOverRangeIndicator(double ovri)
 
 void SetViewMode(int standard)
 {
-    viewmode = standard ? VIEW_STANDARD : VIEW_PLOTS;
+    my_dummy = standard ? VIEW_STANDARD : VIEW_PLOTS;
     for (int c : kPlotTools) DiagnosDim(c, standard);
     if (!standard) {
         // the combined-plot controls and the extreme buttons follow their own switches
@@ -114,8 +115,11 @@ bool ShowFrame(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     if (DrawData) DrawData(phase);
-    if (viewmode == VIEW_STANDARD) FrameTitle(phase, k);
-    if (createTable) createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
+    if (my_dummy == VIEW_STANDARD) {
+        FrameTitle(phase, k);
+        TitleGraph();
+    }
+    createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
 }
@@ -130,3 +134,6 @@ bool ShowFrameValues(int phase, int k)
     if (ShowData) ShowData(phase);
     return true;
 }
+
+void reset_view_state() { my_dummy = 0; }
+REGISTER_STATE_RESET(reset_view_state);

@@ -1,11 +1,15 @@
+#include "state/para.h"
 // The two views of the graph panel (standard view: the frame-by-frame graph
 // of one phase; plot view: the plot list) and the frame selector.
 #pragma once
 
 enum {
-    VIEW_STANDARD = 3,   // viewmode
+    VIEW_STANDARD = 3,
     VIEW_PLOTS = 4,
 };
+// What the graph panel shows, `my_dummy` (app/para.h, shared with the graph
+// titles): VIEW_STANDARD or VIEW_PLOTS (0 before the first load). The live
+// display redraws the selected plot in the plot view.
 
 // Switches the graph panel to the standard view (1) or the plot view (0):
 // dims the tools of the other view and redraws.
@@ -21,3 +25,5 @@ bool ShowFrameValues(int phase, int k);
 void SetOverRangeIndicator(double ovri);
 // The phase selected on the graph panel (0..2).
 int SelectedPhase();
+
+void reset_view_state();

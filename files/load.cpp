@@ -76,6 +76,10 @@ void SetFrameSelectors(int32_t frames)
     SetCtrlAttribute(diagnos, DIAGNOS_FRAME, ATTR_MIN_VALUE, 0);
     SetCtrlAttribute(diagnos, DIAGNOS_FRAME, ATTR_MAX_VALUE, frames > 0 ? frames - 1 : 0);
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 0);
+    // The protocol editor's frame: the last one, which the records hold after loading.
+    SetCtrlAttribute(panelEdit, EDIT_FRAME, ATTR_MIN_VALUE, 0);
+    SetCtrlAttribute(panelEdit, EDIT_FRAME, ATTR_MAX_VALUE, frames > 0 ? frames - 1 : 0);
+    SetCtrlVal(panelEdit, EDIT_FRAME, frames > 0 ? frames - 1 : 0);
 }
 
 void SetExportChoicesDimmed(int dimmed)
@@ -124,9 +128,8 @@ void LoadHarmonic(LogFrameReader& reader, const LogLayout& L)
     int phase = 0;
     GetCtrlVal(diagnos, DIAGNOS_PHASE, &phase);
     if (DrawData) DrawData(phase >= 0 && phase < P ? phase : 0);
-    if (createTableResultNew)
-        for (int p = 0; p < P; ++p) createTableResultNew(results, kResultTables[p], buf_result[p], MAX_ORDER, p);
-    if (createTable) createTable(diagnos, DIAGNOS_FRAMETABLE, buf[0], MAX_ORDER);
+    for (int p = 0; p < P; ++p) createTableResultNew(results, kResultTables[p], buf_result[p], MAX_ORDER, p);
+    createTable(diagnos, DIAGNOS_FRAMETABLE, buf[0], MAX_ORDER);
     SetHarmonicVerdicts();
 }
 
@@ -155,8 +158,7 @@ void LoadFlicker(LogFrameReader& reader, const LogLayout& L)
     }
     SetFlickerVerdicts();
 
-    if (createPstTableNew)
-        for (int p = 0; p < P; ++p) createPstTableNew(results, kResultTables[p], p);
+    for (int p = 0; p < P; ++p) createPstTableNew(results, kResultTables[p], p);
     for (int c : {DIAGNOS_FRAME, DIAGNOS_FRAMETABLE, DIAGNOS_OVERRANGE}) SetCtrlAttribute(diagnos, c, ATTR_VISIBLE, 0);
     lastframe = firstframe + size;
     SetFrameSelectors(size);
@@ -223,7 +225,7 @@ int load_measurement(const char* path, int, int)
         if (set_parameter && setting > 0) GetCtrlVal(setting, SETTING_FL_STANDARD, &choice);
         CalculateFlLimits(choice, para.dmax_limit);
     }
-    if (CreateProtocol) CreateProtocol();
+    CreateProtocol();
     for (int c : {DIAGNOS_PHASE, DIAGNOS_VIEWMODE, DIAGNOS_SHOWLIMITS}) SetCtrlAttribute(diagnos, c, ATTR_DIMMED, 0);
     if (para.test_kind == 0 && (para.h_standard == 2 || para.h_standard == 3)) {
         for (int p = 0; p < 3; ++p) {

@@ -4,18 +4,15 @@
 // signatures must match the definitions (see docs/files.md).
 #pragma once
 
-#include "state/records.h"
+#include "reports/protocol.h"        // CreateProtocol
+#include "reports/result_tables.h"   // createTable, createTableResultNew, createPstTableNew
 #include "state/para.h"
+#include "state/records.h"
 
 extern void set_parameter(Para record) __attribute__((weak));
 extern void SetResultsPanel(int test_kind) __attribute__((weak));
 extern void DrawData(int phase) __attribute__((weak));
 
-extern void createTable(int panel, int control, HarmFrame record, int highest) __attribute__((weak));
-extern void createTableResultNew(int panel, int control, HarmResult record, int highest, int phase)
-    __attribute__((weak));
-extern void createPstTableNew(int panel, int control, int phase) __attribute__((weak));
-extern void CreateProtocol() __attribute__((weak));
 extern void DrawFlicker(int phase) __attribute__((weak));
 extern void setup_plot_list() __attribute__((weak));
 extern void SetMeasPanel(int test_kind) __attribute__((weak));

@@ -31,6 +31,7 @@ struct HeadlessState {
     std::deque<Answer> answers;
     std::vector<PopupRecord> log;
     std::string printed;
+    int printFailure = 0, printOkJobs = 0, printJobs = 0;
     Bitmap clipboard;
     bool hasClipboard = false;
     int cursor = VAL_DEFAULT_CURSOR;
@@ -169,7 +170,15 @@ struct HeadlessBackend : Backend {
                 for (auto& c : p->controls)
                     if (c.attrInt(ATTR_VISIBLE, 1)) text += Describe(*p, c) + "\n";
         }
-        if (job.outputFile.empty()) { H().printed += text; return 0; }
+        if (job.outputFile.empty()) {
+            if (H().printFailure != 0) {
+                if (H().printOkJobs <= 0) return H().printFailure;
+                --H().printOkJobs;
+            }
+            H().printed += text;
+            ++H().printJobs;
+            return 0;
+        }
         return WriteFileAppend(job.outputFile, text) ? 0 : UIE_CouldNotOpenFile;
     }
 
@@ -366,6 +375,12 @@ int PanelByNumber(int number)
 
 std::string PrintedText() { return H().printed; }
 void ClearPrinted() { H().printed.clear(); }
+void SetPrinterFailure(int code, int okJobs)
+{
+    H().printFailure = code;
+    H().printOkJobs = okJobs;
+}
+int PrintJobs() { return H().printJobs; }
 const Bitmap* ClipboardBitmap() { return H().hasClipboard ? &H().clipboard : nullptr; }
 int MouseCursorShape() { return H().cursor; }
 int BeepCount() { return H().beeps; }
@@ -384,6 +399,7 @@ void ResetUi()
     h.answers.clear();
     h.log.clear();
     h.printed.clear();
+    h.printFailure = h.printOkJobs = h.printJobs = 0;
     h.hasClipboard = false;
     h.clipboard = Bitmap{};
     h.cursor = VAL_DEFAULT_CURSOR;

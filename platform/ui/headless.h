@@ -73,6 +73,10 @@ int AdvanceTimers(double seconds);
 int PanelByNumber(int number);
 std::string PrintedText();   // everything printed to the printer so far
 void ClearPrinted();
+// Makes the printer fail: after `okJobs` more jobs printed, every job sent to
+// the printer returns `code` (e.g. UIE_NoPrinter); code 0 mends it.
+void SetPrinterFailure(int code, int okJobs = 0);
+int PrintJobs();             // jobs the printer took
 const Bitmap* ClipboardBitmap();
 int MouseCursorShape();
 int BeepCount();

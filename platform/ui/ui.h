@@ -37,6 +37,8 @@ enum {
     UIE_IndexOutOfRange = -55,
     UIE_ItemNotFound = -56,
     UIE_NoPopupAnswer = -70,            // headless: popup without a queued answer
+    UIE_NoPrinter = -71,                // printing: no printer is installed
+    UIE_PrinterFailed = -72,            // printing: the printer did not take the job
 };
 
 // ---- Attributes -----------------------------------------------------------

@@ -175,7 +175,8 @@ TEST_F(SettingsTest, ConfirmingAFlickerSetUpDerivesItsLimits)
     Choose(SETTING_MODE, 1);
     EXPECT_FALSE(Visible(SETTING_HARM_GROUP));
     EXPECT_TRUE(Visible(SETTING_FLK_GROUP));
-    EXPECT_TRUE(Dimmed(SETTING_SWITCH_INTERVAL));
+    EXPECT_FALSE(Visible(SETTING_SWITCH_INTERVAL));
+    EXPECT_FALSE(Visible(SETTING_ZTEST));
     ASSERT_TRUE(UserSetValue(setting, SETTING_DMAX, 0.0));
     ASSERT_TRUE(UserSetValue(setting, SETTING_FL_PERIODS, 12.0));
     ASSERT_TRUE(UserSetValue(setting, SETTING_FL_MINUTES, 10.0));
@@ -200,7 +201,13 @@ TEST_F(SettingsTest, ConfirmingAFlickerSetUpDerivesItsLimits)
     // the switching procedure of the A1 edition
     SetPanelsToMode(2);
     Choose(SETTING_FL_STANDARD, 2);
-    EXPECT_FALSE(Dimmed(SETTING_SWITCH_INTERVAL));
+    EXPECT_TRUE(Visible(SETTING_SWITCH_INTERVAL));
+    EXPECT_FALSE(Visible(SETTING_ZREF));
+    int periods = 0, minutes = 0;   // the procedure's 24 periods of one minute
+    GetCtrlVal(setting, SETTING_FL_PERIODS, &periods);
+    GetCtrlVal(setting, SETTING_FL_MINUTES, &minutes);
+    EXPECT_EQ(periods, 24);
+    EXPECT_EQ(minutes, 1);
     ASSERT_TRUE(UserSetValue(setting, SETTING_DMAX, 6.0));
     ASSERT_TRUE(Commit(setting, SETTING_OK));
     EXPECT_EQ(para.switching, 1);
@@ -312,7 +319,8 @@ TEST_F(SettingsTest, FlickerRecordRoundTripsThroughThePage)
     }
     CopyFixed(r.printer_port, "LPT1");
     set_parameter(r);
-    EXPECT_FALSE(Dimmed(SETTING_ZTEST));
+    EXPECT_TRUE(Visible(SETTING_ZTEST));
+    EXPECT_FALSE(Visible(SETTING_SWITCH_INTERVAL));
     Para shown = para;
     para = Para{};
     SetSettings();

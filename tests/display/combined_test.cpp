@@ -49,7 +49,7 @@ TEST_F(CombinedTest, EveryOperationThroughTheOperationSelector)
     }
     EXPECT_EQ(G().x.name, "Frames");
     EXPECT_EQ(G().y.name, "U,V / I,A");
-    EXPECT_EQ(Title(), "Combined: 1 U / 1 I");
+    EXPECT_EQ(Title(), "Combined:   1 U / 1 I   Logging file: h.qel");
 
     ui::UserSetValue(diagnos, DIAGNOS_OPERATION, COMBINE_SCATTER);
     auto pts = PlotsOf(PLOT_COLOR);

@@ -173,7 +173,7 @@ TEST_F(CursorTest, CtrlCCopiesTheGraphWithItsTitle)
     ASSERT_TRUE(ui::KeyPress(diagnos, DIAGNOS_GRAPH, VAL_MENUKEY_MODIFIER | 'C'));
     const ui::Bitmap* b = ui::ClipboardBitmap();
     ASSERT_NE(b, nullptr);
-    EXPECT_NE(b->description.find("\"Time curve: 1 HCurr(2)\""), std::string::npos) << b->description;
+    EXPECT_NE(b->description.find("\"Time curve:   1 HCurr(2)   Logging file: h.qel\""), std::string::npos) << b->description;
 }
 
 TEST_F(CursorTest, RightClickReloadsTheFileOnlyWithZoomX)

@@ -32,7 +32,7 @@ TEST_F(HistogramTest, HarmonicHistogramInPercentOfTheFrames)
     EXPECT_EQ(Text(DIAGNOS_LABEL), "A");
     EXPECT_EQ(Text(DIAGNOS_MIN), "mean value=1.250000");
     EXPECT_EQ(Text(DIAGNOS_MAX), "STD=0.433013");
-    EXPECT_EQ(Title(), "Histogram: 1 HCurr(3)");
+    EXPECT_EQ(Title(), "Histogram:   1 HCurr(3)   Logging file: h.qel");
 
     ui::UserSetValue(diagnos, DIAGNOS_KIND, PLOT_CUMULATIVE);
     h = PlotsOf(PLOT_COLOR);
@@ -101,7 +101,7 @@ TEST_F(HistogramTest, AutocorrelationLengthsAndAConstantHarmonicQuantity)
     EXPECT_LT(r[0]->y[1], 0.0);
     EXPECT_EQ(G().x.name, "offset");
     EXPECT_EQ(G().y.name, "f,Hz");
-    EXPECT_EQ(Title(), "Autocorrelation: 1 Freq");
+    EXPECT_EQ(Title(), "1 Freq:   1 PF:      Logging file: h.qel");
 
     // the power factor is constant: no deviation, a correlation of 0
     ui::UserSelectIndex(diagnos, DIAGNOS_PLOTLIST, 1);

@@ -27,7 +27,7 @@ TEST_F(TimeCurveTest, HarmonicQuantityOverAllFramesWithLabelsAndFields)
     EXPECT_EQ(Text(DIAGNOS_MIN), "min=240.000000");
     EXPECT_EQ(Text(DIAGNOS_MAX), "max=245.000000");
     EXPECT_EQ(G().y.mode, VAL_AUTOSCALE);
-    EXPECT_EQ(Title(), "Time curves: 2 U, 1 I");
+    EXPECT_EQ(Title(), "Time curve:   2 U,  1 I   Logging file: h.qel");
 
     // selecting the other line moves the bold style, the label and the fields
     ui::UserSelectIndex(diagnos, DIAGNOS_PLOTLIST, 1);

@@ -12,17 +12,17 @@ using ViewTest = DisplayTest;
 TEST_F(ViewTest, ViewModeDimsTheToolsOfTheOtherView)
 {
     LoadHarmonic(4, 3);
-    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    EXPECT_EQ(my_dummy, VIEW_STANDARD);
     EXPECT_EQ(workmode, 1);
     for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_KIND, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST})
         EXPECT_EQ(Dimmed(c), 1) << c;
     EXPECT_EQ(Attr(diagnos, DIAGNOS_FRAME, ATTR_VISIBLE), 1);
     EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_VISIBLE), 1);
     EXPECT_EQ(Attr(diagnos, DIAGNOS_LABEL, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Title(), "Harmonic currents, phase L1, frame 0");
+    EXPECT_EQ(Title(), "Harmonics of phase  L1    Frame 0. Logging file: h.qel");
 
     ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 0);
-    EXPECT_EQ(viewmode, VIEW_PLOTS);
+    EXPECT_EQ(my_dummy, VIEW_PLOTS);
     for (int c : {DIAGNOS_REDCURSOR, DIAGNOS_ZOOMX, DIAGNOS_PERCENT, DIAGNOS_PLOTLIST, DIAGNOS_INSERT})
         EXPECT_EQ(Dimmed(c), 0) << c;
     EXPECT_EQ(Dimmed(DIAGNOS_KIND), 1);      // no plot yet
@@ -44,7 +44,7 @@ TEST_F(ViewTest, FrameSelectorShowsTheFrameAndItsOverRange)
     EXPECT_EQ(buf[2].itrms, 21.0f);
     EXPECT_EQ(Text(DIAGNOS_OVERRANGE), "No");   // exactly 99.9 is not over range
     EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_TEXT_COLOR), VAL_GREEN);
-    EXPECT_EQ(Title(), "Harmonic currents, phase L3, frame 1");
+    EXPECT_EQ(Title(), "Harmonics of phase  L3    Frame 1. Logging file: h.qel");
     ui::UserSetValue(diagnos, DIAGNOS_FRAME, 2);
     EXPECT_EQ(Text(DIAGNOS_OVERRANGE), "Yes");
     EXPECT_EQ(Attr(diagnos, DIAGNOS_OVERRANGE, ATTR_TEXT_COLOR), VAL_RED);
@@ -95,7 +95,7 @@ TEST_F(ViewTest, FlickerBarsOnePeriodInAndForTheFinalFrame)
     EXPECT_FALSE(bars[0].overrange);
     EXPECT_TRUE(bars[1].overrange);    // frame 14 was over range
     EXPECT_FALSE(bars[2].overrange);   // cleared by the bar before
-    EXPECT_EQ(Title(), "Pst, phase L1");
+    EXPECT_EQ(Title(), "Pst of phase  L1. Logging file: f.qel");
     EXPECT_EQ(G().x.mode, VAL_MANUAL);
     EXPECT_EQ(G().x.max, 3.0);
 }
@@ -109,7 +109,7 @@ TEST_F(ViewTest, SwitchingProcedureBarsAtTheLastSecondOfEachPeriod)
     EXPECT_EQ(bars[0].frame, 2);
     EXPECT_EQ(bars[1].frame, 6);
     EXPECT_EQ(bars[2].frame, 10);
-    EXPECT_EQ(Title(), "dmax, phase L1");
+    EXPECT_EQ(Title(), "dmax of phase  L1. Logging file: f.qel");
 }
 
 }  // namespace

@@ -337,10 +337,20 @@ QFont PictureFont()
     return f;
 }
 
+// Without a session (batch runs, CI) Qt warns that it has no runtime
+// directory; the pictures need none.
+QtMessageHandler g_previous_handler = nullptr;
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg && text.startsWith("QStandardPaths: XDG_RUNTIME_DIR")) return;
+    if (g_previous_handler) g_previous_handler(type, context, text);
+}
+
 bool EnsureApplication()
 {
     if (QCoreApplication::instance()) return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    g_previous_handler = qInstallMessageHandler(QuietHandler);
     static int argc = 1;
     static char name[] = "orivan";
     static char* argv[] = {name, nullptr};

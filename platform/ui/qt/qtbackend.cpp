@@ -66,10 +66,12 @@ void FromImage(const QImage& src, Bitmap* b)
 }
 
 // List lines with column escapes: ESC "p" <pixels> then "c" (centred at that
-// position), "l" (left-aligned from it) or "r" (right-aligned to it).
+// position), "l" (left-aligned from it) or "r" (right-aligned to it). A list
+// whose dynamic property `column_scale` is set multiplies the positions by it
+// (lists whose positions were laid out for a narrower font).
 class ColumnDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    ColumnDelegate(QObject* parent, double scale) : QStyledItemDelegate(parent), scale_(scale > 0 ? scale : 1.0) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QString raw = index.data(Qt::UserRole).toString();
@@ -96,13 +98,16 @@ public:
             if (j < raw.size() && raw[j] == 'p') {
                 int k = j + 1;
                 while (k < raw.size() && raw[k].isDigit()) ++k;
-                x = o.rect.left() + raw.mid(j + 1, k - j - 1).toInt();
+                x = o.rect.left() + int(raw.mid(j + 1, k - j - 1).toInt() * scale_ + 0.5);
                 mode = k < raw.size() ? raw[k].toLatin1() : 'l';
                 i = k + 1;
             } else i = j;
         }
         p->restore();
     }
+
+private:
+    double scale_;
 };
 
 class Loader : public QUiLoader {
@@ -374,7 +379,7 @@ public:
             });
         } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
             lw->setContextMenuPolicy(Qt::CustomContextMenu);
-            lw->setItemDelegate(new ColumnDelegate(lw));
+            lw->setItemDelegate(new ColumnDelegate(lw, lw->property("column_scale").toDouble()));
             QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, h, id](int row) {
                 if (applying || row < 0) return;
                 SetModel(h, id, [row](Control& cc) { cc.index = row; });
@@ -554,9 +559,16 @@ public:
             if (auto* tw = qobject_cast<QTableWidget*>(w)) {
                 tw->setRowCount(int(c.cells.size()));
                 tw->setColumnCount(int(c.columnLabels.size()));
-                QStringList heads;
+                QStringList heads, rows;
                 for (const auto& s : c.columnLabels) heads << QString::fromStdString(s);
                 tw->setHorizontalHeaderLabels(heads);
+                bool rowLabels = false;
+                for (const auto& s : c.rowLabels) {
+                    rows << QString::fromStdString(s);
+                    rowLabels |= !s.empty();
+                }
+                if (rowLabels) tw->setVerticalHeaderLabels(rows);
+                tw->verticalHeader()->setVisible(rowLabels);
                 for (int r = 0; r < int(c.cells.size()); ++r) {
                     for (int k = 0; k < int(c.cells[size_t(r)].size()); ++k) {
                         const Cell& cell = c.cells[size_t(r)][size_t(k)];
@@ -696,10 +708,8 @@ public:
             f << j.text;
             return f ? 0 : UIE_CouldNotOpenFile;
         }
-        if (!toFile && QPrinterInfo::availablePrinters().isEmpty()) {
-            QMessageBox::warning(activeWindow(), "Error", "No printer is installed.");
-            return UIE_OperationNotAllowed;
-        }
+        // No message here: the caller reports the failure, once.
+        if (!toFile && QPrinterInfo::availablePrinters().isEmpty()) return UIE_NoPrinter;
         QPrinter printer(QPrinter::HighResolution);
         if (toFile) {
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -715,12 +725,12 @@ public:
             doc.setDefaultFont(font);
             doc.setPlainText(QString::fromStdString(j.text));
             doc.print(&printer);
-            return 0;
+            return printer.printerState() == QPrinter::Error ? UIE_PrinterFailed : 0;
         }
         QImage img = grab(j.panel, j.control);
         if (img.isNull()) return UIE_InvalidControl;
         QPainter p;
-        if (!p.begin(&printer)) return UIE_CouldNotOpenFile;
+        if (!p.begin(&printer)) return toFile ? UIE_CouldNotOpenFile : UIE_PrinterFailed;
         QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
         page.moveTo(0, 0);
         QSize s = img.size().scaled(page.size(), Qt::KeepAspectRatio);

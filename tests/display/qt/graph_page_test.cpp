@@ -91,7 +91,7 @@ struct GraphPage : ::testing::Test {
 TEST_F(GraphPage, HarmonicRunInBothViews)
 {
     Open("harmonic.qel");
-    EXPECT_EQ(viewmode, VIEW_STANDARD);
+    EXPECT_EQ(my_dummy, VIEW_STANDARD);
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 390);
     CallCtrlCallback(diagnos, DIAGNOS_FRAME, EVENT_VAL_CHANGED, 0, 0, nullptr);
     Shot("graph_standard_harmonic");
@@ -140,7 +140,7 @@ TEST_F(GraphPage, RightClickOnTheFrameSelectorOpensTheFrameValues)
     ASSERT_NE(spin, nullptr);
     SetCtrlVal(diagnos, DIAGNOS_FRAME, 5);
     Settle();
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), spin->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(spin, &menu);
     Settle();
     EXPECT_TRUE(ui::FindPanel(smallres)->visible);
