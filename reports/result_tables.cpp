@@ -1,4 +1,5 @@
 #include "reports/result_tables.h"
+#include "state/workmode.h"
 
 #include <string>
 

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/config.h"
+#include "state/workmode.h"
+#include "state/panels.h"
 #include "app/startup.h"
 #include "state/records.h"
 #include "files/load.h"
