@@ -76,17 +76,6 @@ std::string OperationSign(int op)
     }
 }
 
-std::string KindTitle(int kind)
-{
-    switch (kind) {
-    case PLOT_HISTOGRAM: return "Histogram";
-    case PLOT_CUMULATIVE: return "Cumulative histogram";
-    case PLOT_CORRELATION: return "Autocorrelation";
-    case PLOT_COMBINED: return "Combined";
-    default: return "Time curve";
-    }
-}
-
 }  // namespace
 
 bool ZoomHoldsX() { return DiagnosSwitch(DIAGNOS_ZOOMX) || DiagnosSwitch(DIAGNOS_ZOOMXY); }
@@ -260,9 +249,6 @@ void DrawFlicker(int phase)
     if (p.fl_periods > 0) SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_XAXIS, VAL_MANUAL, 0, p.fl_periods);
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
     if (phase < 0 || phase > 2) return;
-    char title[64];
-    Fmt(title, "%s<%s, phase L%i", p.switching == 1 ? "dmax" : "Pst", phase + 1);
-    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, title);
     const int n = FrameCount(phase);
     if (n == 0) return;
     for (const FlickerBar& b : FlickerBars(phase)) {
@@ -317,7 +303,6 @@ void RedrawPlotList(int kind)
         DiagnosDim(DIAGNOS_PERCENT, 0);
         DiagnosDim(DIAGNOS_SHOWLIMITS, 0);
     }
-    std::string title = KindTitle(kind);
     if (n == 0 || run == RUN_NONE) {
         SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
         return;
@@ -328,22 +313,10 @@ void RedrawPlotList(int kind)
         GetCtrlVal(diagnos, DIAGNOS_OPERAND1, &a);
         GetCtrlVal(diagnos, DIAGNOS_OPERAND2, &b);
         GetCtrlVal(diagnos, DIAGNOS_OPERATION, &op);
-        const std::string la = PlotLineText(run, a), lb = PlotLineText(run, b);
-        if (op == COMBINE_SCATTER) title = la + " over " + lb;
-        else if (op == COMBINE_CORRELATION) title = "Cross-correlation of " + la + " and " + lb;
-        else title += ": " + la + " " + OperationSign(op) + " " + lb;
         DrawCombinedPlot(a, b, op, 1);
     } else {
-        std::string names;
-        for (int i = 0; i < n; ++i) {
-            const int code = PlotListCode(i);
-            if (kind != PLOT_CORRELATION || i == sel) names += (names.empty() ? "" : ", ") + PlotLineText(run, code);
-            DrawPlot(code, i == sel, kind);
-        }
-        title += (n > 1 && kind != PLOT_CORRELATION ? "s: " : ": ") + names;
+        for (int i = 0; i < n; ++i) DrawPlot(PlotListCode(i), i == sel, kind);
     }
-    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, title.c_str());
-    TitleGraph();
 }
 
 void reset_plot_state() { SetPlotFrameWindow(0, -1); }

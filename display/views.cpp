@@ -30,12 +30,6 @@ const int kPlotTools[] = {
 };
 
 void Show(int control, int visible) { SetCtrlAttribute(diagnos, control, ATTR_VISIBLE, visible); }
-void FrameTitle(int phase, int k)
-{
-    char t[64];
-    Fmt(t, "%s<Harmonic currents, phase L%i, frame %i", phase + 1, k);
-    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, t);
-}
 
 }  // namespace
 
@@ -113,10 +107,7 @@ bool ShowFrame(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     if (DrawData) DrawData(phase);
-    if (my_dummy == VIEW_STANDARD) {
-        FrameTitle(phase, k);
-        TitleGraph();
-    }
+    if (my_dummy == VIEW_STANDARD) TitleGraph();
     createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
