@@ -8,14 +8,19 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "app/para.h"
-#include "evaluation/records.h"
-#include "evaluation/reevaluation.h"
+#include "state/records.h"
+#include "files/reevaluation.h"
 #include "files/export.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/para_text.h"
+#include "state/framelist.h"
+#include "evaluation/verdicts.h"
+#include "evaluation/flicker_periods.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "app/para.h"
 #include "app/startup.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
@@ -18,6 +17,8 @@
 #include "platform/ui/graph_file.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
+#include "state/para.h"
 
 namespace {
 

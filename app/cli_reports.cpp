@@ -1,6 +1,7 @@
 #include "app/cli_reports.h"
 
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/cli.h"
@@ -16,10 +17,19 @@
 
 namespace {
 
+// The reports name the file as the program's dialogs do: with its directory.
+std::string Absolute(const std::string& path)
+{
+    if (path.empty() || path[0] == '/') return path;
+    char dir[4096];
+    return ::getcwd(dir, sizeof dir) ? std::string(dir) + "/" + path : path;
+}
+
 // The program's panels without a window, then the measurement as the
 // program loads it (tables, protocol, detailed protocol).
-bool LoadForReport(const std::string& path)
+bool LoadForReport(const std::string& given)
 {
+    const std::string path = Absolute(given);
     ui::SetHeadlessMode(ui::HeadlessMode::Batch);
     SetPdfViewer("");
     if (FileExists(path.c_str(), nullptr) != 1) {

@@ -1,3 +1,5 @@
+#include "state/old_para.h"
+#include "state/para.h"
 // Configuration files: the settings record `para` written byte for byte
 // (3488 bytes, no header), the default configuration "default.cfg" in the
 // program's directory, and the older 3160-byte parameter block that old
@@ -9,7 +11,6 @@
 // them as popups); without a handler they are written to stderr.
 #pragma once
 
-#include "app/para.h"
 
 #include <functional>
 #include <string>
@@ -20,8 +21,6 @@ constexpr int CFG_ERR_OPEN = -1;    // cannot be opened
 constexpr int CFG_ERR_SHORT = -2;   // shorter than the record (or the old block)
 constexpr int CFG_ERR_READ = -3;    // read failed
 constexpr int CFG_ERR_WRITE = -4;   // create, write or close failed
-
-constexpr size_t OLD_PARA_SIZE = 3160;
 
 // Receives (title, text) of every message of this module.
 using ConfigMessageHandler = std::function<void(const char* title, const char* text)>;
@@ -57,9 +56,6 @@ void SaveDefaultConfig();
 // open file into `para`. Returns 0, or CFG_ERR_SHORT / CFG_ERR_READ with
 // `para` unchanged when the block cannot be read whole.
 int ReadOldParameter(int fileHandle);
-// The mapping itself: takes the fields of an old block over into a record
-// (phases 1, analyser 0, test data emptied; other fields unchanged).
-void MapOldParameter(const unsigned char* block, Para& record);
 
 // Clears the last message and removes the message handler (tests).
 void reset_config_state();

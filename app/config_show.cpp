@@ -1,4 +1,5 @@
 #include "app/config_show.h"
+#include "state/para_text.h"
 
 #include "platform/fmt.h"
 

@@ -1,7 +1,7 @@
+#include "state/para.h"
 // Readable listing of a settings record and a sample set-up (orivan-cli).
 #pragma once
 
-#include "app/para.h"
 
 #include <string>
 

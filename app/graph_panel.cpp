@@ -7,6 +7,7 @@
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 int cbGraph(int panel, int control, int event, void*, int eventData1, int)
 {

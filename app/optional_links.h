@@ -6,12 +6,9 @@
 // every definition present is found.
 #pragma once
 
-#include "app/para.h"
-#include "app/settings_panel.h"   // set_parameter, SetSettings
-#include "evaluation/ranges.h"    // AdaptTypeOfAnalyser
+#include "app/settings_panel.h"     // set_parameter, SetSettings
+#include "display/live_display.h"   // SetResultsPanel, DrawData, ClearList, ClearGraph
+#include "evaluation/ranges.h"      // AdaptTypeOfAnalyser
+#include "state/para.h"
 
 extern int load_measurement(const char* path, int first, int last) __attribute__((weak));
-extern void SetResultsPanel(int test_kind) __attribute__((weak));
-extern void DrawData(int phase) __attribute__((weak));
-extern void ClearList() __attribute__((weak));
-extern void ClearGraph() __attribute__((weak));

@@ -5,7 +5,7 @@
 #include "app/cli_reports.h"
 #include "app/cli_run.h"
 #include "app/startup.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
 #ifdef ORIVAN_HAVE_GRAPH_PAINTER
 #include "platform/ui/qt/graph_painter.h"
 #endif
@@ -44,6 +44,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orivan-cli: %s\n", port_error.c_str());
         return CLI_USAGE;
     }
+    sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
 #ifdef ORIVAN_HAVE_GRAPH_PAINTER
     ui::InstallGraphPainter();

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/startup.h"
+#include "app/simulation.h"
 #include "reports/converter.h"
-#include "sim/simulation.h"
 #include "platform/ui/qt/qtbackend.h"
 
 int main(int argc, char** argv)
@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     }
     // Qt takes the numeric locale from the desktop; numbers stay in the C locale.
     std::setlocale(LC_NUMERIC, "C");
+    sim::FollowSettingsRecord();
     SetSimulationStarter(sim::StartProgramSimulation);
     SetPdfViewer(DefaultPdfViewer());   // reports open in the desktop's viewer (pdfviewer.ini beside the program)
     return orivan_main(argc, argv) < 0 ? 1 : 0;

@@ -5,9 +5,13 @@
 
 #include <string>
 
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
+#include "state/names.h"
+#include "state/panels.h"
 #include "display/live_display.h"
 #include "files/load.h"
 #include "measure/acquisition.h"

@@ -1,10 +1,14 @@
 // The settings record on the settings page and back.
 #include "app/settings_panel.h"
+#include "state/records.h"
+#include "state/channels.h"
+#include "state/workmode.h"
 
 #include <cstring>
 #include <string>
 
 #include "app/startup.h"
+#include "display/live_display.h"
 #include "evaluation/user_limits_panel.h"
 #include "evaluation/class_wizard.h"
 #include "evaluation/flicker_limits.h"
@@ -14,9 +18,8 @@
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
-// Results panel of the test kind (live display), when linked in.
-extern void SetResultsPanel(int test_kind) __attribute__((weak));
 
 namespace {
 
@@ -430,7 +433,7 @@ int cbMode(int panel, int control, int event, void*, int, int)
     GetCtrlVal(panel, control, &kind);
     Show(panel, SETTING_HARM_GROUP, kind == 0);
     Show(panel, SETTING_FLK_GROUP, kind == 1);
-    if (SetResultsPanel) SetResultsPanel(kind);
+    SetResultsPanel(kind);
     return 0;
 }
 UI_CALLBACK(cbMode);

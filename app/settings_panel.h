@@ -1,3 +1,4 @@
+#include "state/para.h"
 // The settings page: the record shown on the panels (set_parameter), the
 // panels read back into the record (SetSettings), the defaults, and the
 // callbacks of the settings dialog.
@@ -5,7 +6,6 @@
 
 #include <string>
 
-#include "app/para.h"
 
 // Record -> panels; the callbacks of rings and check boxes that enable or dim
 // other controls run, so the page ends as after a user's choice.

@@ -1,5 +1,6 @@
 // Start-up, shutdown and the configuration dialogs.
 #include "app/startup.h"
+#include "state/reset.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,7 +8,6 @@
 
 #include "app/config.h"
 #include "app/optional_links.h"
-#include "app/para.h"
 #include "instrument/notify.h"
 #include "measure/run.h"
 #include "panel_ids.h"
@@ -16,15 +16,17 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "platform/visa/ports.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/names.h"
 
-int panelHandle = 0;
-int intro = 0, setting = 0, measure = 0, results = 0, protocol = 0, diagnos = 0;
-int smallres = 0, prepare = 0, panelWizard = 0, panelLimits = 0, advanced = 0, advanced2 = 0, panelIO = 0,
-    panelEdit = 0, panExport = 0, panelError = 0;
-int tabCtrl = 0;
-char qel_gsx[8] = "";
-char intro_picture[32] = "";
-char program_name[16] = "";
+
+// Files of callbacks that only the panels name (see UI_CALLBACK_FILE).
+UI_LINK_CALLBACK_FILE(interface_controls_panel);
+UI_LINK_CALLBACK_FILE(ranges_panel);
+UI_LINK_CALLBACK_FILE(equipment_panel);
 
 namespace {
 
@@ -47,7 +49,7 @@ void OpenStoredMeasurement(const std::string& path)
     load_measurement(path.c_str(), -1, -1);
     set_parameter(para);
     SetPanelsToMode(1);
-    if (SetResultsPanel) SetResultsPanel(para.test_kind);
+    SetResultsPanel(para.test_kind);
     SetCtrlVal(diagnos, DIAGNOS_VIEWMODE, 1);
     CallCtrlCallback(diagnos, DIAGNOS_VIEWMODE, EVENT_VAL_CHANGED, 0, 0, nullptr);
     for (int c : {DIAGNOS_PHASELIST, DIAGNOS_QUANTITY, DIAGNOS_PLOTLIST}) SetCtrlAttribute(diagnos, c, ATTR_DIMMED, 1);
@@ -57,7 +59,7 @@ void OpenStoredMeasurement(const std::string& path)
         SetCtrlAttribute(diagnos, DIAGNOS_SHOWLIMITS, ATTR_DIMMED, 1);
         SetCtrlAttribute(diagnos, DIAGNOS_PERCENT, ATTR_DIMMED, 1);
     }
-    if (DrawData) DrawData(0);
+    DrawData(0);
     CallCtrlCallback(diagnos, DIAGNOS_PHASE, EVENT_VAL_CHANGED, 0, 0, nullptr);
 }
 
@@ -285,10 +287,7 @@ int CliStartup(int argc, char** argv, std::FILE* out)
 
 void reset_startup_state()
 {
-    panelHandle = intro = setting = measure = results = protocol = diagnos = 0;
-    smallres = prepare = panelWizard = panelLimits = advanced = advanced2 = panelIO = panelEdit = panExport =
-        panelError = 0;
-    tabCtrl = 0;
-    qel_gsx[0] = intro_picture[0] = program_name[0] = 0;
+    reset_panel_handles();
     g_options = StartOptions{};
 }
+REGISTER_STATE_RESET(reset_startup_state);

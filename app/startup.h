@@ -7,18 +7,7 @@
 #include <string>
 #include <vector>
 
-// Panel handles (0 until loaded).
-extern int panelHandle;   // main window
-extern int intro, setting, measure, results, protocol, diagnos;   // tab pages
-extern int smallres, prepare, panelWizard, panelLimits, advanced, advanced2, panelIO, panelEdit,
-    panExport, panelError;
-// The tab control of the main window.
-extern int tabCtrl;
 
-// Configuration strings set at start-up.
-extern char qel_gsx[8];          // measurement file extension ".qel"
-extern char intro_picture[32];   // picture of the introduction page "orivan.bmp"
-extern char program_name[16];    // "ORIVAN"
 
 // Command line of the programs: options first, then at most one path.
 struct StartOptions {
@@ -74,5 +63,6 @@ void SetPanelsToMode(int mode);
 // back-end, prints the work mode and the page states, and closes again.
 int CliStartup(int argc, char** argv, std::FILE* out);
 
-// Forgets all panel handles and options (tests; the toolkit is reset apart).
+// Forgets all panel handles and options (registered with the program-state
+// reset; the toolkit is reset apart).
 void reset_startup_state();

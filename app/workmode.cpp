@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 namespace {
 
@@ -29,16 +30,8 @@ void HideDiagnosFields()
 
 void EmptyGraphsAndLists()
 {
-    if (ClearList) ClearList();
-    else {
-        ClearListCtrl(diagnos, DIAGNOS_PLOTLIST);
-        ResetTextBox(protocol, PROTOCOL_TEXT, "");
-    }
-    if (ClearGraph) ClearGraph();
-    else {
-        DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
-        for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) DeleteGraphPlot(measure, g, -1, 1);
-    }
+    ClearList();
+    ClearGraph();
 }
 
 }  // namespace

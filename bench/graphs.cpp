@@ -21,6 +21,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/qt/graph_painter.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // sequentially; the memory the frame lists hold against the file's size.
 #include "bench/load_file.h"
 #include "files/load.h"
+#include "state/framelist.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,12 @@
 // headless.
 #pragma once
 
-#include "app/para.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/logfile.h"
 #include "platform/ui/headless.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
 
 #include <unistd.h>
 

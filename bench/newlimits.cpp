@@ -1,10 +1,11 @@
 // Re-evaluation of a three-phase 2.5-hour harmonic logging file (45,000
 // frames per phase) against reading and writing the same file once.
-#include "app/para.h"
 #include "bench/load_file.h"
 #include "evaluation/limits.h"
-#include "evaluation/reevaluation.h"
+#include "files/reevaluation.h"
 #include "files/logfile.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -16,10 +16,15 @@
 #include "app/cli_run.h"
 #include "app/config.h"
 #include "app/config_show.h"
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/run_panel.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
 #include "files/load.h"
 #include "measure/acquisition.h"
 #include "measure/run.h"
@@ -29,7 +34,7 @@
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
 
 int cbTimer1(int, int, int, void*, int, int);
 

@@ -1,12 +1,13 @@
 // Callbacks of the cursor and zoom tools on the graph panel.
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/diagnos_controls.h"
 #include "display/cursors.h"
 #include "display/plot.h"
 #include "display/views.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/para.h"
 
 namespace {
 

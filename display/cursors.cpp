@@ -5,8 +5,6 @@
 #include <cmath>
 #include <vector>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/plot.h"
 #include "display/views.h"
 #include "display/plot_quantities.h"
@@ -15,6 +13,10 @@
 #include "platform/fmt.h"
 #include "platform/ui/model.h"
 #include "platform/ui/ui.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 int ZOMMED = 0;
 double x_min = 0, x_max = 0, y_min = 0, y_max = 0;
@@ -230,3 +232,4 @@ void reset_cursor_state()
     ZOMMED = 0;
     x_min = x_max = y_min = y_max = 0;
 }
+REGISTER_STATE_RESET(reset_cursor_state);

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 #include "reports/result_tables.h"
 
 // The title line of a graph (result tables); every drawing sets it after plotting.

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "app/startup.h"
 #include "display/convolution.h"
 #include "display/plot.h"
 #include "display/plot_series.h"
@@ -11,6 +10,7 @@
 #include "platform/analysis.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 namespace {
 

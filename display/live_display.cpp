@@ -4,17 +4,19 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/para.h"
-#include "app/startup.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
 #include "display/plot.h"
 #include "display/views.h"
-#include "evaluation/records.h"
+#include "evaluation/verdicts.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
+#include "platform/state_reset.h"
 #include "platform/ui/ui.h"
 
-int32_t number[3] = {0, 0, 0};
-int32_t overflag[3] = {0, 0, 0};
 float drawn_limits[41] = {};
 
 namespace {
@@ -259,6 +261,35 @@ void VerdictColours(int control)
     SetCtrlAttribute(results, control, ATTR_OFF_COLOR, VAL_GREEN);
 }
 
+// The one-line verdict of the test shown on the results page.
+std::string OverallVerdict(int kind)
+{
+    const int P = para.phases == 3 ? 3 : 1;
+    std::string failed;
+    int failures = 0;
+    for (int p = 0; p < P; ++p) {
+        bool fail = false;
+        if (kind == 0) {
+            static const HarmResult none{};
+            if (std::memcmp(&buf_result[p], &none, sizeof none) == 0)
+                return "No final results: the measurement was interrupted";
+            VerdictLamp l[HARMONIC_LAMPS];
+            HarmonicLamps(p, l);
+            for (const auto& x : l)
+                for (const char* n : {"IALL", "I100", "THD", "PWHD"})
+                    fail = fail || (x.value && std::strcmp(x.name, n) == 0);
+        } else {
+            VerdictLamp l[FLICKER_LAMPS];
+            FlickerLamps(p, l);
+            for (const auto& x : l) fail = fail || (x.value && (para.switching == 0 || std::strcmp(x.name, "DMAX") == 0));
+        }
+        if (!fail) continue;
+        failed += std::string(failures++ ? ", L" : "L") + char('1' + p);
+    }
+    if (!failures) return "Test passed";
+    return std::string(failures == 1 ? "Test failed: phase " : "Test failed: phases ") + failed;
+}
+
 void Dim(int panel, int control, bool dimmed) { SetCtrlAttribute(panel, control, ATTR_DIMMED, dimmed ? 1 : 0); }
 void Visible(int panel, int control, bool on) { SetCtrlAttribute(panel, control, ATTR_VISIBLE, on ? 1 : 0); }
 
@@ -371,6 +402,10 @@ void SetResultsPanel(int kind)
         for (int c : range[p]) Visible(results, c, h && !ed2006);
         for (int c : ratedlamps[p]) Visible(results, c, h && !ed2006 && para.h_class > 1);
     }
+    // The verdict line belongs to results that are shown.
+    SetCtrlVal(results, RESULTS_VERDICT, workmode == 1 ? OverallVerdict(kind) : std::string());
+    SetCtrlVal(results, RESULTS_FILE, workmode == 1 ? std::string(para.log_file, FixedLen(para.log_file, sizeof para.log_file))
+                                                    : std::string());
 }
 
 void Time2Asc(int seconds, std::string* text)
@@ -405,5 +440,5 @@ void reset_live_display()
 {
     std::fill(std::begin(drawn_limits), std::end(drawn_limits), 0.0f);
     std::fill(std::begin(g_bar_top), std::end(g_bar_top), 0.0f);
-    for (int p = 0; p < 3; ++p) number[p] = overflag[p] = 0;
 }
+REGISTER_STATE_RESET(reset_live_display);

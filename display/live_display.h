@@ -9,13 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "state/flicker_bars.h"   // number, overflag
+
 // Range utilisation above which a field is shown as over range, %.
 constexpr float OVER_RANGE = 99.9f;
-
-// Completed flicker observation periods per phase (the x position of the
-// next bar) and the voltage over-range seen in the current period.
-extern int32_t number[3];
-extern int32_t overflag[3];
 
 // Limits of the orders 0..40 as last drawn (0 where there is no limit).
 extern float drawn_limits[41];

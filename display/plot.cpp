@@ -4,15 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/histogram.h"
 #include "display/plot_series.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/analysis.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 // The live display (bars of one frame) and the flicker bar counters of the
 // acquisition cycle.
@@ -320,3 +322,4 @@ void RedrawPlotList(int kind)
 }
 
 void reset_plot_state() { SetPlotFrameWindow(0, -1); }
+REGISTER_STATE_RESET(reset_plot_state);

@@ -1,11 +1,12 @@
 #include "display/plot_list.h"
 
-#include "app/startup.h"
 #include "display/plot.h"
 #include "display/plot_quantities.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 namespace {
 int g_list_kind = RUN_NONE;   // kind of run the plot lists were filled for
@@ -83,3 +84,4 @@ bool DeletePlotLine(int index)
 }
 
 void reset_plot_list_state() { g_list_kind = RUN_NONE; }
+REGISTER_STATE_RESET(reset_plot_list_state);

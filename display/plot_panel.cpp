@@ -1,10 +1,10 @@
 // Callbacks of the plot selection on the graph panel.
-#include "app/startup.h"
 #include "display/diagnos_controls.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "evaluation/records.h"
-#include "files/load.h"
+#include "state/records.h"
 #include "platform/fmt.h"
+#include "state/framelist.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -135,3 +136,4 @@ void reset_plot_quantities()
     g_run_para = Para{};
     g_have_run_para = false;
 }
+REGISTER_STATE_RESET(reset_plot_quantities);

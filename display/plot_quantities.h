@@ -1,3 +1,4 @@
+#include "state/para.h"
 // The quantities a stored run can plot, their plot codes, names and axis
 // labels. A plot code encodes phase and quantity: quantity + phase x 58 in
 // harmonic runs, quantity + phase x 50 in flicker runs.
@@ -11,7 +12,6 @@
 
 #include <string>
 
-#include "app/para.h"
 
 enum {
     RUN_NONE = -1,

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "evaluation/harmonic_eval.h"
-#include "files/load.h"
+#include "state/framelist.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/plot_quantities.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 
 // Frames of the phase's list (0 when the phase has none or the list does
 // not hold records of the run's kind).

@@ -1,12 +1,13 @@
 // Callbacks of the views and the frame selector of the graph panel, and the
 // per-phase switches of the measuring panel.
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/plot.h"
 #include "display/plot_quantities.h"
 #include "display/views.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/para.h"
 
 // The measuring panel's columns (live display).
 extern void DrawData(int phase) __attribute__((weak));

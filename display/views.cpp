@@ -1,17 +1,19 @@
 #include "display/diagnos_controls.h"
 #include "display/views.h"
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "display/cursors.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "display/plot_series.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
 #include "reports/result_tables.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 // The live display.
 extern void DrawData(int phase) __attribute__((weak));
@@ -125,3 +127,4 @@ bool ShowFrameValues(int phase, int k)
 }
 
 void reset_view_state() { my_dummy = 0; }
+REGISTER_STATE_RESET(reset_view_state);

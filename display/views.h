@@ -1,3 +1,4 @@
+#include "state/para.h"
 // The two views of the graph panel (standard view: the frame-by-frame graph
 // of one phase; plot view: the plot list) and the frame selector.
 #pragma once
@@ -9,7 +10,6 @@ enum {
 // What the graph panel shows, `my_dummy` (app/para.h, shared with the graph
 // titles): VIEW_STANDARD or VIEW_PLOTS (0 before the first load). The live
 // display redraws the selected plot in the plot view.
-#include "app/para.h"
 
 // Switches the graph panel to the standard view (1) or the plot view (0):
 // dims the tools of the other view and redraws.

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "evaluation/limits.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
 
 namespace {
 

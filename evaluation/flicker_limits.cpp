@@ -1,7 +1,8 @@
 #include "evaluation/flicker_limits.h"
 
-#include "app/para.h"
-#include "evaluation/records.h"
+#include "state/records.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
 
 #include <cstring>
 

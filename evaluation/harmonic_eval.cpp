@@ -1,7 +1,8 @@
 #include "evaluation/harmonic_eval.h"
 
-#include "app/para.h"
 #include "evaluation/marks.h"
+#include "state/reset.h"
+#include "state/para.h"
 
 #include <cmath>
 #include <cstring>
@@ -109,6 +110,7 @@ void ResetFluctHistory()
 {
     for (FluctHistory& h : fluct_history) ResetFluctHistory(h);
 }
+REGISTER_STATE_RESET(ResetFluctHistory);
 
 void InitHFMX(HarmResult& r)
 {

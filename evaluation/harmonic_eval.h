@@ -3,7 +3,7 @@
 // figures of the graphs.
 #pragma once
 
-#include "evaluation/records.h"
+#include "state/records.h"
 
 #include <cstddef>
 #include <cstdint>

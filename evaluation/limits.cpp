@@ -1,7 +1,8 @@
 #include "evaluation/limits.h"
 
-#include "app/para.h"
 #include "evaluation/marks.h"
+#include "state/reset.h"
+#include "state/para.h"
 
 #include <cmath>
 #include <cstring>
@@ -247,3 +248,4 @@ void reset_limits_state()
 {
     for (int p = 0; p < 3; ++p) phase5_outside[p] = 0;
 }
+REGISTER_STATE_RESET(reset_limits_state);

@@ -4,7 +4,7 @@
 // control and measured values.
 #pragma once
 
-#include "evaluation/records.h"
+#include "state/records.h"
 
 #include <cstdint>
 

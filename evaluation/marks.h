@@ -1,7 +1,7 @@
 // Inline tests of the no-limit mark for the per-frame loops.
 #pragma once
 
-#include "evaluation/records.h"
+#include "state/records.h"
 
 #include <cstring>
 

@@ -5,13 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
-#include "measure/interface_controls.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
+#include "state/para.h"
 
 const int SETTING_URANGE_ID[3] = {SETTING_URANGE1, SETTING_URANGE2, SETTING_URANGE3};
 const int SETTING_IRANGE_ID[3] = {SETTING_IRANGE1, SETTING_IRANGE2, SETTING_IRANGE3};
@@ -46,37 +45,6 @@ int Fill(int panel, int control, const Range (&r)[N])
     if (e < 0) return e;
     for (const Range& x : r) e = InsertListItem(panel, control, -1, x.label, x.value);
     return e;
-}
-
-int PhaseOf(const int (&ids)[3], int control)
-{
-    for (int p = 0; p < 3; ++p)
-        if (ids[p] == control) return p;
-    return -1;
-}
-
-int CurrentAnalyser()
-{
-    int a = para.analyser;
-    GetCtrlVal(setting, SETTING_ANALYSER, &a);
-    return a;
-}
-
-// External-sensor box of one phase, on a value change.
-int ExtChanged(int panel, int phase)
-{
-    int on = 0;
-    GetCtrlVal(panel, SETTING_EXT_ID[phase], &on);
-    SetCtrlAttribute(panel, SETTING_CLAMP_ID[phase], ATTR_DIMMED, on ? 0 : 1);
-    if (on) {
-        SelectRangeValue(panel, SETTING_CLAMP_ID[phase], double(para.ext_sensor_value[phase]));
-        CallCtrlCallback(panel, SETTING_CLAMP_ID[phase], EVENT_COMMIT, 0, 0, nullptr);
-        SelectRangeValue(panel, SETTING_IRANGE_ID[phase], double(para.i_range[phase]));
-    } else {
-        // Without a sensor the phase offers the analyser's own current ranges.
-        AdaptIRanges(panel, SETTING_IRANGE_ID[phase], CurrentAnalyser());
-    }
-    return 0;
 }
 
 }  // namespace
@@ -183,88 +151,3 @@ void AdaptRanges(int analyser)
         SelectRangeValue(setting, SETTING_IRANGE_ID[p], double(para.i_range[p]));
     }
 }
-
-int cbExt1(int panel, int, int event, void*, int, int)
-{
-    if (event == EVENT_VAL_CHANGED) ExtChanged(panel, 0);
-    return 0;
-}
-UI_CALLBACK(cbExt1);
-
-int cbExt2(int panel, int, int event, void*, int, int)
-{
-    if (event == EVENT_VAL_CHANGED) ExtChanged(panel, 1);
-    return 0;
-}
-UI_CALLBACK(cbExt2);
-
-int cbExt3(int panel, int, int event, void*, int, int)
-{
-    if (event == EVENT_VAL_CHANGED) ExtChanged(panel, 2);
-    return 0;
-}
-UI_CALLBACK(cbExt3);
-
-int cbClamp1(int panel, int control, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    int p = PhaseOf(SETTING_CLAMP_ID, control);
-    if (p < 0) return 0;
-    double v = 0;
-    if (GetCtrlVal(panel, control, &v) < 0) {   // empty clamp list: no ranges
-        ClearListCtrl(panel, SETTING_IRANGE_ID[p]);
-        return 0;
-    }
-    FillClampRanges(panel, SETTING_IRANGE_ID[p], v);
-    return 0;
-}
-UI_CALLBACK(cbClamp1);
-
-int cbConfig(int panel, int, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
-    int analyser = 0, phases = 1;
-    GetCtrlVal(panel, SETTING_ANALYSER, &analyser);
-    if (analyser == 4) {
-        SetCtrlAttribute(panel, SETTING_PHASES, ATTR_VISIBLE, 0);
-        para.phases = 1;
-    } else {
-        SetCtrlAttribute(panel, SETTING_PHASES, ATTR_VISIBLE, 1);
-        GetCtrlVal(panel, SETTING_PHASES, &phases);
-    }
-    ChoiceInterface(analyser, phases);
-    AdaptRanges(analyser);
-    return 0;
-}
-UI_CALLBACK(cbConfig);
-
-int cbEquipment(int panel, int, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    int analyser = 0, phases = 1;
-    GetCtrlVal(panel, SETTING_ANALYSER, &analyser);
-    GetCtrlVal(panel, SETTING_PHASES, &phases);
-    ChoiceInterface(analyser, phases);
-    // Sensor controls of phases 2 and 3 follow the range fields just shown or hidden.
-    const bool pamA = analyser == 0 || analyser == 4;
-    for (int p = 1; p < 3; ++p) {
-        int visible = 1;
-        GetCtrlAttribute(panel, SETTING_IRANGE_ID[p], ATTR_VISIBLE, &visible);
-        for (int c : {SETTING_CLAMP_ID[p], SETTING_EXT_ID[p]})
-            SetCtrlAttribute(panel, c, ATTR_VISIBLE, pamA || !visible ? 0 : 1);
-    }
-    CallCtrlCallback(panel, SETTING_VERSION, EVENT_COMMIT, 0, 0, nullptr);
-    return 0;
-}
-UI_CALLBACK(cbEquipment);
-
-int cbIRange(int, int, int, void*, int, int) { return 0; }
-UI_CALLBACK(cbIRange);
-int cbURange(int, int, int, void*, int, int) { return 0; }
-UI_CALLBACK(cbURange);
-int cbIScale(int, int, int, void*, int, int) { return 0; }
-UI_CALLBACK(cbIScale);
-int cbUScale(int, int, int, void*, int, int) { return 0; }
-UI_CALLBACK(cbUScale);
-int cbSystem(int, int, int, void*, int, int) { return 0; }
-UI_CALLBACK(cbSystem);

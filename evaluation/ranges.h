@@ -22,8 +22,6 @@ int SelectRangeValue(int panel, int control, double value);
 void AdaptRanges(int analyser);
 
 // Callbacks of the settings page.
-int cbConfig(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbEquipment(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int cbExt1(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int cbExt2(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int cbExt3(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
 
 namespace {
 const char kTab[] = "\033p80l";   // list-box escape: next text at 80 pixels, left aligned

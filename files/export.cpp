@@ -9,17 +9,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "evaluation/harmonic_eval.h"
-#include "evaluation/records.h"
-#include "evaluation/reevaluation.h"
+#include "state/records.h"
+#include "files/reevaluation.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/names.h"
+#include "state/framelist.h"
 
 namespace {
 // Removes a partly written output, but only a regular file: a device such as

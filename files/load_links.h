@@ -4,16 +4,15 @@
 // signatures must match the definitions (see docs/files.md).
 #pragma once
 
-#include "app/para.h"
-#include "evaluation/records.h"
 #include "reports/protocol.h"        // CreateProtocol
 #include "reports/result_tables.h"   // createTable, createTableResultNew, createPstTableNew
+#include "state/para.h"
+#include "state/records.h"
+
+#include "display/live_display.h"   // DrawData, SetResultsPanel, SetMeasPanel
 
 extern void set_parameter(Para record) __attribute__((weak));
-extern void SetResultsPanel(int test_kind) __attribute__((weak));
-extern void DrawData(int phase) __attribute__((weak));
 
 extern void DrawFlicker(int phase) __attribute__((weak));
 extern void setup_plot_list() __attribute__((weak));
-extern void SetMeasPanel(int test_kind) __attribute__((weak));
 extern void SwitchZoomCursors(int mode) __attribute__((weak));

@@ -1,6 +1,6 @@
 #include "files/logfile.h"
 
-#include "app/config.h"
+#include "state/old_para.h"
 #include "platform/lowfile.h"
 
 #include <cerrno>

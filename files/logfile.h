@@ -11,11 +11,11 @@
 // POSIX descriptors; a handle must not be opened for appending (VAL_APPEND),
 // the writers position every write themselves. Every write is checked; a
 // failed or short write returns a negative status and sets LogErrorText().
-// The old settings block is mapped by MapOldParameter (app/config).
+// The old settings block is mapped by MapOldParameter (state/old_para.h).
 #pragma once
 
-#include "app/para.h"
-#include "evaluation/records.h"
+#include "state/para.h"
+#include "state/records.h"
 
 #include <cstddef>
 #include <cstdint>

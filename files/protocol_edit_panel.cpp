@@ -3,14 +3,16 @@
 // settings record.
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/framelist.h"
 
 namespace {
 

@@ -3,14 +3,15 @@
 // leave the state alone; an accepted one must load consistently, export in
 // every form and cut into a file that loads with the frames of its range.
 // Build and run: fuzz/run.sh [seconds] (needs clang).
-#include "app/para.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/export.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
+#include "state/para.h"
+#include "state/framelist.h"
 
 #include <unistd.h>
 

@@ -7,9 +7,10 @@
 //     app/para.cpp app/config.cpp platform/lowfile.cpp platform/fmt.cpp \
 //     -o build/fuzz_logfile_reader
 //   build/fuzz_logfile_reader -max_len=20000 -max_total_time=180
-#include "app/para.h"
-#include "evaluation/reevaluation.h"
+#include "files/reevaluation.h"
 #include "files/logfile.h"
+#include "state/para.h"
+#include "state/panels.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -2,10 +2,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
 #include "instrument/notify.h"
 #include "instrument/pamx.h"
 #include "platform/fmt.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
 
 ViStatus PAMX_identify(ViSession vi, int channel)
 {

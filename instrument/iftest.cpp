@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "app/para.h"
 #include "instrument/notify.h"
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/fmt.h"
+#include "state/para.h"
 
 int InterfaceTest()
 {

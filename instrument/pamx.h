@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/visa/visa.h"
+#include "state/channels.h"
 
 // Driver status codes (VXIplug&play instrument-driver codes).
 #define PAMX_ERROR_PARAMETER1 ((ViStatus)0xBFFC0001)
@@ -22,9 +23,6 @@
 // PAMX_string_to_array: a number failed to scan.
 #define PAMX_SCAN_FAILED 336
 
-// Channel tables (index = channel 0..2).
-extern ViSession id[3];
-extern int32_t pamaopen[3];
 // 1 after a switch to the short command set, 0 after SCPI or a serial clear.
 extern ViInt16 cmdlanguage;
 // Single-value query mnemonics, filled by qelPAMX_setup_arrays.
@@ -105,5 +103,6 @@ ViBoolean PAMX_invalidViUInt32Range(ViUInt32 v, ViUInt32 min, ViUInt32 max);
 ViBoolean PAMX_invalidViReal64Range(ViReal64 v, ViReal64 min, ViReal64 max);
 ViBoolean PAMX_fileOnDisk(const char* path);
 
-// Clears the channel tables and the command language (tests start clean).
+// Clears the channel sessions, the command language and the diagnostic
+// (registered with the program-state reset).
 void reset_pamx();

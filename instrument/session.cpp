@@ -7,11 +7,10 @@
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/fmt.h"
+#include "state/reset.h"
 
 using namespace pamx;
 
-ViSession id[3] = {0, 0, 0};
-int32_t pamaopen[3] = {0, 0, 0};
 ViInt16 cmdlanguage = 0;
 const char* queryname[42] = {};
 
@@ -135,6 +134,7 @@ void reset_pamx()
     for (auto& q : queryname) q = nullptr;
     PAMX_diagnostic[0] = '\0';
 }
+REGISTER_STATE_RESET(reset_pamx);
 
 ViStatus PAMX_initCleanUp(ViSession rm, ViSession* vi, ViStatus status)
 {

@@ -4,13 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
-#include "evaluation/records.h"
-#include "files/load.h"
+#include "state/records.h"
+#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"

@@ -1,8 +1,10 @@
 // Query texts of the cyclic and the result answers.
 #include "measure/commands.h"
 
-#include "app/para.h"
-#include "evaluation/records.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/records.h"
 #include "platform/fmt.h"
 
 namespace {

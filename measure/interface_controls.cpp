@@ -1,15 +1,16 @@
-// Interface controls and the analog-input dialog.
+// Interface controls of the settings page and the analog-input dialog
+// (its callbacks are in interface_controls_panel.cpp).
 #include "measure/interface_controls.h"
 
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
-#include "app/settings_panel.h"
-#include "app/startup.h"
-#include "instrument/iftest.h"
 #include "panel_ids.h"
+#include "platform/fixed_text.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 int32_t ai_on[3] = {0, 0, 0};
 
@@ -34,29 +35,6 @@ void SecondaryPhaseFields(bool on)
     for (int c : {SETTING_URANGE2, SETTING_URANGE3, SETTING_IRANGE2, SETTING_IRANGE3, SETTING_USCALE2,
                   SETTING_USCALE3, SETTING_ISCALE2, SETTING_ISCALE3})
         Visible(c, on);
-}
-
-int Group(int panel, int analyser)
-{
-    int on = 0;
-    GetCtrlVal(panel, PANELIO_GROUP_ID[analyser], &on);
-    ai_on[analyser] = on ? 1 : 0;
-    for (int k = 0; k < 4; ++k)
-        for (int c : {PANELIO_NAME_ID[analyser][k], PANELIO_LOW_ID[analyser][k], PANELIO_HIGH_ID[analyser][k]})
-            SetCtrlAttribute(panel, c, ATTR_DIMMED, on ? 0 : 1);
-    return 0;
-}
-
-// Mirrors input k's name typed on one analyser's part into the parts of the
-// other analysers whose switch is on.
-int Name(int panel, int analyser, int k, int event)
-{
-    if (event != EVENT_VAL_CHANGED && event != EVENT_COMMIT) return 0;
-    std::string name;
-    GetCtrlVal(panel, PANELIO_NAME_ID[analyser][k], &name);
-    for (int a = 0; a < 3; ++a)
-        if (a != analyser && ai_on[a]) SetCtrlVal(panel, PANELIO_NAME_ID[a][k], name);
-    return 0;
 }
 
 }  // namespace
@@ -115,83 +93,8 @@ void ShowAnalogInputs()
     for (int a = 0; a < 3; ++a) CallCtrlCallback(panelIO, PANELIO_GROUP_ID[a], EVENT_VAL_CHANGED, 0, 0, nullptr);
 }
 
-int cbIFType(int panel, int control, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    int gpib = 1;
-    GetCtrlVal(panel, control, &gpib);
-    SetIFPanel(gpib);
-    return 0;
-}
-UI_CALLBACK(cbIFType);
-
-// The settings page's interface test: the page goes into the record first, then
-// every analyser of the set-up is opened, reset and asked to identify itself.
-int cbSetupIFTest(int, int, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    SetSettings();
-    SetWaitCursor(1);
-    int rc = InterfaceTest();
-    SetWaitCursor(0);
-    return rc;
-}
-UI_CALLBACK(cbSetupIFTest);
-
-int cbSetupIO(int, int, int event, void*, int, int)
-{
-    if (event == EVENT_COMMIT) InstallPopup(panelIO);
-    return 0;
-}
-UI_CALLBACK(cbSetupIO);
-
-int CALLSAVEIO(int panel, int, int event, void*, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    for (int a = 0; a < 3; ++a) {
-        para.ai_on[a] = ai_on[a];
-        for (int k = 0; k < 4; ++k) {
-            GetCtrlVal(panel, PANELIO_LOW_ID[a][k], &para.ai_low[k][a]);
-            GetCtrlVal(panel, PANELIO_HIGH_ID[a][k], &para.ai_high[k][a]);
-        }
-    }
-    for (int k = 0; k < 4; ++k) GetCtrlVal(panel, PANELIO_NAME_ID[0][k], para.ai_name[k]);
-    RemovePopup(panel);
-    return 0;
-}
-UI_CALLBACK(CALLSAVEIO);
-
-int CALLCANCELIO(int panel, int, int event, void*, int, int)
-{
-    if (event == EVENT_COMMIT) RemovePopup(panel);
-    return 0;
-}
-UI_CALLBACK(CALLCANCELIO);
-
-int cbGroup1(int panel, int, int event, void*, int, int) { return event == EVENT_VAL_CHANGED ? Group(panel, 0) : 0; }
-UI_CALLBACK(cbGroup1);
-int cbGroup2(int panel, int, int event, void*, int, int) { return event == EVENT_VAL_CHANGED ? Group(panel, 1) : 0; }
-UI_CALLBACK(cbGroup2);
-int cbGroup3(int panel, int, int event, void*, int, int) { return event == EVENT_VAL_CHANGED ? Group(panel, 2) : 0; }
-UI_CALLBACK(cbGroup3);
-
-#define ORIVAN_NAME_CB(fn, a, k)                                                         \
-    int fn(int panel, int, int event, void*, int, int) { return Name(panel, a, k, event); } \
-    UI_CALLBACK(fn)
-ORIVAN_NAME_CB(cbName1, 0, 0);
-ORIVAN_NAME_CB(cbName2, 0, 1);
-ORIVAN_NAME_CB(cbName3, 0, 2);
-ORIVAN_NAME_CB(cbName4, 0, 3);
-ORIVAN_NAME_CB(cbName1_1, 1, 0);
-ORIVAN_NAME_CB(cbName1_2, 1, 1);
-ORIVAN_NAME_CB(cbName1_3, 1, 2);
-ORIVAN_NAME_CB(cbName1_4, 1, 3);
-ORIVAN_NAME_CB(cbName2_1, 2, 0);
-ORIVAN_NAME_CB(cbName2_2, 2, 1);
-ORIVAN_NAME_CB(cbName2_3, 2, 2);
-ORIVAN_NAME_CB(cbName2_4, 2, 3);
-
 void reset_interface_state()
 {
     for (int& a : ai_on) a = 0;
 }
+REGISTER_STATE_RESET(reset_interface_state);

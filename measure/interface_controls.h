@@ -25,10 +25,6 @@ int cbGroup1(int panel, int control, int event, void* callbackData, int eventDat
 int cbGroup2(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int cbGroup3(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 
-// Interface-test button: SetSettings, then the interface test of every
-// analyser; 0 when all answered, -1 otherwise.
-int cbSetupIFTest(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-
 // Control ids of panelIO: [analyser][input].
 extern const int PANELIO_NAME_ID[3][4];
 extern const int PANELIO_LOW_ID[3][4];

@@ -3,11 +3,13 @@
 
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/flicker_limits.h"
-#include "files/load.h"
+#include "state/framelist.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"
 #include "measure/impedance.h"

@@ -4,13 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/para.h"
-#include "app/startup.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
-#include "evaluation/records.h"
-#include "files/load.h"
+#include "state/records.h"
+#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/diagnostics.h"
@@ -20,6 +22,7 @@
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/fmt.h"
+#include "platform/state_reset.h"
 #include "platform/ui/ui.h"
 
 int32_t running = 0;
@@ -302,4 +305,6 @@ void reset_run_state()
     g_interval[0] = g_interval[1] = 0;
     g_last_progress = RunProgress{};
     reset_stop_state();
+    CloseDiagnosticFiles();
 }
+REGISTER_STATE_RESET(reset_run_state);

@@ -1,8 +1,10 @@
 // Callback of the display timer of a run.
-#include "app/para.h"
-#include "app/startup.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
 #include "display/live_display.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "measure/run.h"
 #include "platform/ui/ui.h"
 

@@ -1,5 +1,5 @@
 // The send button of the power-source controls on the measuring page.
-#include "app/startup.h"
+#include "state/panels.h"
 #include "measure/power_source.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"

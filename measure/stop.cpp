@@ -5,11 +5,13 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/para.h"
-#include "app/startup.h"
-#include "evaluation/records.h"
-#include "evaluation/reevaluation.h"
-#include "files/load.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
+#include "state/panels.h"
+#include "state/records.h"
+#include "files/reevaluation.h"
+#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"

@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include "platform/fmt.h"
+#include "platform/state_reset.h"
 
 #include <chrono>
 #include <cmath>
@@ -204,3 +205,4 @@ void reset_clock()
     s.epoch = 1767225600;
     s.io_cost_ns = ToNs(DEFAULT_IO_COST);
 }
+REGISTER_STATE_RESET(reset_clock);

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol_data.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/para_text.h"
 
 namespace {
 

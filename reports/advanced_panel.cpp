@@ -2,11 +2,11 @@
 // and printing them.
 #include <string>
 
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol_data.h"
+#include "state/panels.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
 #include "reports/protocol_data.h"
 #include "reports/report.h"
+#include "state/para.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // entry) and page 2 (one row per observation period or dmax event).
 #include <string>
 
-#include "app/para.h"
 #include "reports/protocol.h"
 #include "reports/protocol_data.h"
+#include "state/para.h"
 
 namespace {
 

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/para.h"
 #include "reports/protocol_data.h"
 #include "reports/report.h"
+#include "state/para.h"
+#include "state/para_text.h"
 
 namespace {
 

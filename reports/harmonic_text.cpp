@@ -2,9 +2,10 @@
 // (the per-order table of each phase, the third phase on page 3).
 #include <string>
 
-#include "app/para.h"
 #include "reports/protocol.h"
 #include "reports/protocol_data.h"
+#include "state/para.h"
+#include "state/para_text.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "reports/protocol.h"
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "reports/advanced.h"
 #include "reports/protocol_data.h"
+#include "state/para.h"
+#include "state/panels.h"
 
 std::string bufTable;
 

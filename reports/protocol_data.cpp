@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/para.h"
-#include "app/startup.h"
-#include "files/load.h"
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "platform/fixed_text.h"
+#include "state/para_text.h"
+#include "state/names.h"
+#include "state/framelist.h"
 
 int ReportPhases() { return para.phases == 3 ? 3 : 1; }
 

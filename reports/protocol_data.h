@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "reports/put.h"
 
 // Number of phases of the loaded run: 3 or 1.

@@ -2,13 +2,13 @@
 // data, printing the text protocol and the graph, and the PDF report.
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol.h"
 #include "reports/protocol_data.h"
 #include "reports/report.h"
+#include "state/para.h"
+#include "state/panels.h"
 
 namespace {
 

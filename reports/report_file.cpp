@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/para.h"
 #include "platform/ui/ui.h"
 #include "reports/converter.h"
 #include "reports/protocol_data.h"
 #include "reports/report.h"
+#include "state/para.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // table and the assembly of the whole script.
 #include <vector>
 
-#include "app/para.h"
 #include "platform/lowfile.h"
 #include "reports/protocol_data.h"
 #include "reports/report.h"
+#include "state/para.h"
 
 void DocumentHeader(ReportScript& s, const std::string& titleStatement)
 {

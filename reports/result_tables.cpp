@@ -1,13 +1,13 @@
 #include "reports/result_tables.h"
+#include "state/workmode.h"
 
 #include <string>
 
-#include "app/para.h"
-#include "app/startup.h"
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol_data.h"
+#include "state/para.h"
 
 namespace {
 

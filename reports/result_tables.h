@@ -3,7 +3,7 @@
 // of every graph.
 #pragma once
 
-#include "evaluation/records.h"
+#include "state/records.h"
 
 // Text box: the per-order table of one frame (orders 0 .. min(highest, 31),
 // then 32 .. 40 when highest exceeds 31).

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <map>
 
-#include "app/para.h"
 #include "platform/clock.h"
+#include "platform/state_reset.h"
 
 namespace sim {
 namespace {
@@ -14,10 +14,13 @@ std::map<std::string, std::shared_ptr<Analyser>> devices;
 DeviceFactory factory;
 std::vector<std::string> opened;
 std::map<std::string, bool> attached;  // placed by Attach: kept whatever the settings say
+SettingsAnalyser settings_analyser = nullptr;
+
+int SelectedSetting() { return settings_analyser ? settings_analyser() : 0; }
 
 std::shared_ptr<Analyser> default_device(const visa::Resource& r)
 {
-    Kind k = KindForSetting(para.analyser);
+    Kind k = KindForSetting(SelectedSetting());
     auto a = std::make_shared<Analyser>(k, DefaultIdentity(k, r.number));
     a->set_end_marks(r.kind == visa::Resource::Gpib);
     return a;
@@ -127,7 +130,7 @@ ViStatus open_sim(const visa::Resource& r, std::unique_ptr<visa::RawBackend>* ou
     auto& dev = devices[key_of(r)];
     // The bench follows the settings: a changed analyser type brings the
     // other kind of analyser to the addresses the tests did not equip.
-    bool stale = dev && !factory && !attached[key_of(r)] && dev->kind() != KindForSetting(para.analyser);
+    bool stale = dev && !factory && !attached[key_of(r)] && dev->kind() != KindForSetting(SelectedSetting());
     if (!dev || stale) dev = factory ? factory(r) : default_device(r);
     if (!dev) return VI_ERROR_RSRC_NFOUND;
     *out = std::make_unique<SimBackend>(dev, r.kind == visa::Resource::Gpib);
@@ -135,6 +138,8 @@ ViStatus open_sim(const visa::Resource& r, std::unique_ptr<visa::RawBackend>* ou
 }
 
 }  // namespace
+
+void SetSettingsAnalyser(SettingsAnalyser f) { settings_analyser = f; }
 
 Kind KindForSetting(int analyser)
 {
@@ -204,5 +209,6 @@ void reset_bench()
     factory = nullptr;
     visa::SetSimulate(false);
 }
+REGISTER_STATE_RESET(reset_bench);
 
 }  // namespace sim

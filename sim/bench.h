@@ -27,6 +27,11 @@ bool ParseSimulateOption(int* argc, char** argv, std::string* eut);
 using DeviceFactory = std::function<std::shared_ptr<Analyser>(const visa::Resource&)>;
 void SetDeviceFactory(DeviceFactory f);
 Kind KindForSetting(int analyser);
+// Where the bench reads the settings' analyser set-up from (the program
+// links it to its settings record, app/simulation.h); without one, 0. Kept
+// by reset_bench.
+using SettingsAnalyser = int (*)();
+void SetSettingsAnalyser(SettingsAnalyser f);
 
 // The analyser at a resource ("GPIB::5", "SIMASRL1::INSTR" ...), created when
 // needed; nullptr for a name that is not a GPIB or serial resource.

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "platform/state_reset.h"
 #include "platform/visa/visa.h"
 
 namespace gpib {
@@ -124,5 +125,6 @@ void reset_ni488()
     last_err = 0;
     last_cnt = 0;
 }
+REGISTER_STATE_RESET(reset_ni488);
 
 }  // namespace gpib

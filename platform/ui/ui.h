@@ -143,6 +143,14 @@ void RegisterPanelCallback(const char* name, PanelCallbackPtr fn);
     static const bool ui_registered_##fn = (::RegisterCallback(#fn, fn), true)
 #define UI_PANEL_CALLBACK(fn) \
     static const bool ui_registered_##fn = (::RegisterPanelCallback(#fn, fn), true)
+// A file that holds only callbacks (a *_panel.cpp: nothing calls them by
+// name) marks itself with UI_CALLBACK_FILE(name); the code that loads the
+// panels naming them links it with UI_LINK_CALLBACK_FILE(name), so that its
+// registrations run in every program that loads those panels.
+#define UI_CALLBACK_FILE(name) int ui_callback_file_##name = 0
+#define UI_LINK_CALLBACK_FILE(name)       \
+    extern int ui_callback_file_##name; \
+    __attribute__((used)) static int* const ui_link_callback_file_##name = &ui_callback_file_##name
 
 int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void* callbackData);
 int InstallPanelCallback(int panel, PanelCallbackPtr fn, void* callbackData);

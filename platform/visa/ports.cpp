@@ -1,6 +1,7 @@
 // Serial port map.
 #include "platform/visa/ports.h"
 #include "platform/visa/vendor.h"
+#include "platform/state_reset.h"
 
 #include <unistd.h>
 
@@ -145,5 +146,6 @@ void reset_ports()
     option_map.clear();
     ini_loaded = false;
 }
+REGISTER_STATE_RESET(reset_ports);
 
 }  // namespace visa

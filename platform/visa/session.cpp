@@ -10,6 +10,7 @@
 #include "platform/visa/ports.h"
 #include "platform/visa/vendor.h"
 #include "platform/visa/visa.h"
+#include "platform/state_reset.h"
 
 namespace visa {
 namespace {
@@ -113,6 +114,7 @@ void reset_visa()
     sessions.clear();
     simulate = false;
 }
+REGISTER_STATE_RESET(reset_visa);
 
 }  // namespace visa
 

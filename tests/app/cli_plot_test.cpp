@@ -2,7 +2,6 @@
 // plot model, and the refusals with their exit codes.
 #include "app/cli.h"
 #include "app/cli_plot.h"
-#include "app/para.h"
 #include "app/startup.h"
 #include "display/cursors.h"
 #include "display/plot.h"
@@ -20,6 +19,9 @@
 #ifdef ORIVAN_HAVE_GRAPH_PAINTER
 #include <QImage>
 #include "platform/ui/qt/graph_painter.h"
+#include "state/para.h"
+#include "state/panels.h"
+#include "state/reset.h"
 #endif
 
 #include <gtest/gtest.h>
@@ -68,15 +70,7 @@ struct CliPlotTest : ui::HeadlessUiTest {
     }
     static void Reset()
     {
-        reset_load_state();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_plot_state();
-        reset_plot_list_state();
-        reset_plot_quantities();
-        reset_cursor_state();
-        reset_view_state();
+        ResetProgramState();
     }
     int Run(std::vector<std::string> args, std::string* text = nullptr)
     {

@@ -10,11 +10,16 @@
 #include "app/cli.h"
 #include "app/cli_run.h"
 #include "app/config.h"
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/run_panel.h"
 #include "app/startup.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
 #include "display/live_display.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/load.h"
 #include "instrument/pamx.h"
 #include "measure/run.h"
@@ -23,7 +28,8 @@
 #include "platform/ui/headless.h"
 #include "platform/visa/backend.h"
 #include "sim/bench.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
+#include "state/reset.h"
 #include "tests/support/project_dir_test.h"
 
 int cbTimer1(int, int, int, void*, int, int);
@@ -46,16 +52,7 @@ struct CliRunTest : ProjectDirTest {
     {
         HeadlessUiTest::SetUp();
         for (auto cb : kLinked) ASSERT_NE(cb, nullptr);
-        visa::reset_visa();
-        sim::reset_bench();
-        reset_pamx();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_config_state();
-        reset_load_state();
-        reset_run_state();
-        reset_live_display();
+        ResetProgramState();
         EnterProjectDir("cli_run_");
         SetSimulationStarter(sim::StartProgramSimulation);
     }
@@ -63,9 +60,6 @@ struct CliRunTest : ProjectDirTest {
     {
         if (RunActive()) FinishRun();
         SetSimulationStarter(nullptr);
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
         ui::SetHeadlessMode(ui::HeadlessMode::Test);
         ProjectDirTest::TearDown();
     }

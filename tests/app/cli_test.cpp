@@ -2,6 +2,7 @@
 #include "app/config.h"
 #include "app/config_show.h"
 #include "platform/lowfile.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,12 @@ protected:
         char tmpl[] = "/tmp/orivan_cli_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        reset_config_state();
+        ResetProgramState();
         SetConfigMessageHandler([this](const char*, const char* text) { messages += text; });
     }
     void TearDown() override
     {
-        reset_config_state();
+        ResetProgramState();
         SetProjectDir(nullptr);
         std::system(("rm -rf '" + dir + "'").c_str());
     }

@@ -1,5 +1,7 @@
 #include "app/config.h"
+#include "state/workmode.h"
 #include "platform/lowfile.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +20,7 @@ protected:
         char tmpl[] = "/tmp/orivan_cfg_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        reset_para_state();
-        reset_config_state();
+        ResetProgramState();
         SetConfigMessageHandler([this](const char* title, const char* text) {
             messages.push_back(std::string(title) + ": " + text);
         });
@@ -28,8 +29,7 @@ protected:
     void TearDown() override
     {
         SetProjectDir(nullptr);
-        reset_config_state();
-        reset_para_state();
+        ResetProgramState();
         std::system(("rm -rf '" + dir + "'").c_str());
     }
     std::string Path(const char* name) { return dir + "/" + name; }

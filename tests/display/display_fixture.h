@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../files_load/builder.h"
+#include "tests/files/builder.h"
 #include "display/cursors.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
@@ -22,11 +22,6 @@ namespace dt {
 struct DisplayTest : tb::FilesTest {
     void TearDown() override
     {
-        reset_plot_state();
-        reset_plot_list_state();
-        reset_plot_quantities();
-        reset_cursor_state();
-        reset_view_state();
         tb::FilesTest::TearDown();
     }
 

@@ -7,14 +7,20 @@
 #include <string>
 
 #include "app/config.h"
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/startup.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
 #include "display/live_display.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/model.h"
 #include "platform/ui/ui.h"
+#include "state/reset.h"
 #include "tests/support/project_dir_test.h"
 
 namespace {
@@ -23,11 +29,7 @@ struct LiveDisplay : ProjectDirTest {
     void SetUp() override
     {
         HeadlessUiTest::SetUp();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_config_state();
-        reset_live_display();
+        ResetProgramState();
         EnterProjectDir("live_display_");
         ASSERT_EQ(StartUp(StartOptions{}), 0);
         workmode = 0;
@@ -273,4 +275,40 @@ TEST_F(LiveDisplay, ColumnsPagesAndTimes)
     GetCtrlVal(measure, MEASURE_PERIOD, &period);
     EXPECT_EQ(run, "02:30:00");
     EXPECT_EQ(period, "00:01:01");
+}
+
+TEST_F(LiveDisplay, ResultsPageSaysWhetherTheTestPassed)
+{
+    workmode = 1;
+    para.phases = 3;
+    CopyFixed(para.log_file, "/lab/run.qel");
+    for (auto& r : buf_result) r.eval = 3;   // result records were read
+    buf_result[1].higf = HIGF_FAIL | HIGF_AVG_OVER;
+    buf_result[2].higf = HIGF_FAIL;
+    SetResultsPanel(0);
+    std::string v, f;
+    GetCtrlVal(results, RESULTS_VERDICT, &v);
+    GetCtrlVal(results, RESULTS_FILE, &f);
+    EXPECT_EQ(v, "Test failed: phases L2, L3");
+    EXPECT_EQ(f, "/lab/run.qel");
+    EXPECT_EQ(Attr(results, RESULTS_IALL2, ATTR_ON_COLOR), VAL_RED);
+    EXPECT_EQ(Attr(results, RESULTS_IALL2, ATTR_OFF_COLOR), VAL_GREEN);
+    buf_result[1].higf = buf_result[2].higf = 0;
+    SetResultsPanel(0);
+    GetCtrlVal(results, RESULTS_VERDICT, &v);
+    EXPECT_EQ(v, "Test passed");
+    std::memset(buf_result, 0, sizeof buf_result);   // a run stopped before its results
+    SetResultsPanel(0);
+    GetCtrlVal(results, RESULTS_VERDICT, &v);
+    EXPECT_EQ(v, "No final results: the measurement was interrupted");
+
+    para.phases = 1;
+    flkbuf[0].flre = FLRE_FAIL | FLRE_PST;
+    SetResultsPanel(1);
+    GetCtrlVal(results, RESULTS_VERDICT, &v);
+    EXPECT_EQ(v, "Test failed: phase L1");
+    workmode = 2;   // settings: no verdict shown
+    SetResultsPanel(1);
+    GetCtrlVal(results, RESULTS_VERDICT, &v);
+    EXPECT_EQ(v, "");
 }

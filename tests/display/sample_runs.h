@@ -9,9 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/para.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/logfile.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
 
 namespace sample {
 

@@ -1,6 +1,7 @@
 // The standard and plot views, the frame selector with its over-range
 // indicator and frame-values popup, and the bars of a stored flicker run.
 #include "display_fixture.h"
+#include "state/workmode.h"
 
 using namespace dt;
 

@@ -1,12 +1,13 @@
-#include "app/para.h"
 #include "evaluation/flicker_limits.h"
-#include "evaluation/records.h"
+#include "state/records.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
 TEST(FlickerLimits, DerivedFromVariantAndDmax)
 {
-    reset_para_state();
+    ResetProgramState();
     CalculateFlLimits(0, 0.0f);  // base edition, no dmax entered
     EXPECT_FLOAT_EQ(para.dmax_limit, 4.0f);
     EXPECT_FLOAT_EQ(para.dc_limit, 3.0f);
@@ -25,7 +26,7 @@ TEST(FlickerLimits, DerivedFromVariantAndDmax)
         EXPECT_EQ(para.dt_time, 500);
         EXPECT_FLOAT_EQ(para.dmax_limit, 6.0f);
     }
-    reset_para_state();
+    ResetProgramState();
 }
 
 TEST(FlickerLimits, VariantRestoredFromStoredText)
@@ -54,11 +55,11 @@ TEST(FlickerLimits, VerdictTexts)
     EXPECT_STREQ(ZrefText(1), "0,4+j0,25");
     EXPECT_STREQ(ZrefText(0), "0,24+j0,15");
 
-    reset_para_state();
+    ResetProgramState();
     para.fl_minutes = 10;
     para.fl_seconds = 30;
     para.fl_periods = 12;
     EXPECT_EQ(FlickerPeriodSeconds(), 630);
     EXPECT_EQ(FlickerMeasTime(), 7560);
-    reset_para_state();
+    ResetProgramState();
 }

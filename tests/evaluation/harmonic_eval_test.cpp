@@ -1,5 +1,6 @@
-#include "app/para.h"
 #include "evaluation/harmonic_eval.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -157,17 +158,15 @@ TEST(FluctuatingHarmonics, OrdersJudgedAndInitialShares)
 
     // The program's entry keeps one history per phase and takes the window
     // from the edition.
-    reset_para_state();
+    ResetProgramState();
     para.h_standard = 3;
-    ResetFluctHistory();
     InitHFMX(buf_result[2]);
     HarmFrame g = f;
     EvalFluctHarmonics(g, buf_result[2]);
     EXPECT_EQ(fluct_history[2].count[3], 1);
     EXPECT_EQ(fluct_history[0].count[3], 0);
     EXPECT_FLOAT_EQ(buf_result[2].hfmx[3], 1.0f / 750);
-    ResetFluctHistory();
-    reset_records();
+    ResetProgramState();
 }
 
 TEST(Utilisation, MomentaryAndMaximum)

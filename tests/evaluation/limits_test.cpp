@@ -1,6 +1,7 @@
-#include "app/para.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -228,7 +229,7 @@ TEST(Limits, ControlValueWithinTenPercent)
 
 TEST(Limits, UserTableWithOneOrderReplacesEveryPhase)
 {
-    reset_records();
+    ResetProgramState();
     limits[3] = 0.5f;
     HarmFrame frames[3];
     for (HarmFrame& f : frames) f = FrameWith(2.0f);
@@ -239,14 +240,12 @@ TEST(Limits, UserTableWithOneOrderReplacesEveryPhase)
             else EXPECT_MARKED(f.limit[n]);
         }
     }
-    reset_records();
+    ResetProgramState();
 }
 
 TEST(Limits, LiveEntryUsesTheRecordAndNotesTheFifthPhaseAngle)
 {
-    reset_para_state();
-    reset_records();
-    reset_limits_state();
+    ResetProgramState();
     para.h_class = CLASS_3_12_TABLE2;
     buf[1] = FrameWith(0.0f, 10.0f);
     buf[1].limit[5] = 100.0f;  // received phase angles
@@ -271,6 +270,5 @@ TEST(Limits, LiveEntryUsesTheRecordAndNotesTheFifthPhaseAngle)
     items = ClassItems(false, &n);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(items[2].value, 12);
-    reset_limits_state();
-    reset_para_state();
+    ResetProgramState();
 }

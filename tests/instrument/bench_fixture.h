@@ -8,12 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/para.h"
 #include "instrument/notify.h"
 #include "instrument/pamx.h"
 #include "platform/clock.h"
 #include "platform/visa/backend.h"
+#include "app/simulation.h"
 #include "sim/bench.h"
+#include "state/para.h"
+#include "state/reset.h"
 
 struct Shown {
     std::string title, text;
@@ -23,11 +25,9 @@ class SimBench : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        visa::reset_visa();
-        sim::reset_bench();
+        ResetProgramState();
+        sim::FollowSettingsRecord();
         sim::EnableSimulation(true);
-        reset_pamx();
-        reset_para_state();
         UseVirtualClock(true);
         shown.clear();
         SetDriverMessageHandler([this](const char* t, const char* x) { shown.push_back({t, x}); });
@@ -35,9 +35,7 @@ protected:
     void TearDown() override
     {
         SetDriverMessageHandler(nullptr);
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
+        ResetProgramState();
     }
 
     // A PAM-A (or another kind) at a GPIB address or a serial port.

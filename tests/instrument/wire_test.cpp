@@ -26,7 +26,6 @@ protected:
     }
     void TearDown() override
     {
-        visa::reset_ports();
         SimBench::TearDown();
     }
 };

@@ -3,15 +3,18 @@
 
 #include <string>
 
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "measure/commands.h"
 #include "measure/prepare.h"
+#include "state/reset.h"
 
 namespace {
 
 struct Commands : ::testing::Test {
-    void SetUp() override { reset_para_state(); }
-    void TearDown() override { reset_para_state(); }
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override { ResetProgramState(); }
     std::string Cyclic(int channel)
     {
         std::string t;

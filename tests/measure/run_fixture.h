@@ -12,14 +12,20 @@
 
 #include "app/config.h"
 #include "app/config_show.h"
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/run_panel.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/limits.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/load.h"
+#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/run.h"
@@ -31,7 +37,8 @@
 #include "platform/visa/backend.h"
 #include "sim/bench.h"
 #include "sim/engine.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
+#include "state/reset.h"
 #include "tests/support/project_dir_test.h"
 
 // The run's callbacks, bound by name when the panels are loaded: referenced
@@ -45,17 +52,7 @@ struct RunFixture : ProjectDirTest {
     {
         HeadlessUiTest::SetUp();
         for (CtrlCallbackPtr cb : kRunCallbacks) ASSERT_NE(cb, nullptr);
-        visa::reset_visa();
-        sim::reset_bench();
-        reset_pamx();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_config_state();
-        reset_load_state();
-        reset_run_state();
-        reset_live_display();
-        reset_limits_state();
+        ResetProgramState();
         UseVirtualClock(true);
         EnterProjectDir("run_");
         ASSERT_EQ(StartUp(StartOptions{}), 0);
@@ -64,12 +61,7 @@ struct RunFixture : ProjectDirTest {
     void TearDown() override
     {
         if (RunActive()) FinishRun();
-        for (int ch = 0; ch < 3; ++ch)
-            if (id[ch]) PAMX_close(id[ch], 1);
-        sim::reset_bench();
-        visa::reset_visa();
-        reset_clock();
-        ProjectDirTest::TearDown();
+        ProjectDirTest::TearDown();   // the program state, the bench and the clock reset
     }
 
     // The simulated bench: the analyser type and phases of `p` choose the

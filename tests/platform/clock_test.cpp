@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 #include "platform/lowfile.h"
+#include "state/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 class ClockTest : public ::testing::Test {
 protected:
-    void TearDown() override { reset_clock(); }
+    void TearDown() override { ResetProgramState(); }
 };
 
 TEST_F(ClockTest, VirtualClockAdvancesInstantlyOnDelayAndIo)

@@ -16,15 +16,19 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/para.h"
+#include "state/workmode.h"
+#include "state/panels.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/records.h"
 #include "files/load.h"
 #include "files/logfile.h"
 #include "platform/clock.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui_testing.h"
 #include "reports/converter.h"
+#include "state/para.h"
+#include "platform/fixed_text.h"
+#include "state/reset.h"
 
 namespace rt {
 
@@ -251,11 +255,7 @@ struct ReportTest : ui::HeadlessUiTest {
         ui::HeadlessUiTest::SetUp();
         ::setenv("TZ", "UTC", 1);
         ::tzset();
-        reset_para_state();
-        reset_records();
-        reset_startup_state();
-        reset_load_state();
-        reset_config_state();
+        ResetProgramState();
         UseVirtualClock(true);
         ui::SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         dir = std::string(ORIVAN_BINARY_DIR) + "/reports_test/" +
@@ -270,12 +270,11 @@ struct ReportTest : ui::HeadlessUiTest {
     void TearDown() override
     {
         if (!shortDir.empty() && shortDir != dir) std::system(("rm -rf '" + shortDir + "'").c_str());
-        reset_load_state();
         SetConverterPath("");
         SetPdfViewer("");
         SetProjectDir(nullptr);
         ui::SetResourceDir("");
-        reset_clock();
+        ResetProgramState();
         ui::HeadlessUiTest::TearDown();
     }
     std::string Path(const std::string& name) const { return dir + "/" + name; }

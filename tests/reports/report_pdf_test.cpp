@@ -247,3 +247,14 @@ TEST_F(ReportPdf, GermanLocaleStillWritesDecimalPoints)
     EXPECT_NE(text.find("230.1250"), std::string::npos);
     EXPECT_EQ(text.find("250,000000"), std::string::npos);
 }
+
+TEST_F(ReportPdf, AScriptThatCannotBeWrittenIsReported)
+{
+    const std::string pdf = Make(RunPara(0, 1, Path("write.qel")));
+    CopyFixed(para.log_file, Path("no such dir/write.qel").c_str());
+    ui::QueueMessageAck();
+    EXPECT_LT(MakeReport(true), 0);
+    EXPECT_EQ(ui::PopupLog().back().title, "Error");
+    EXPECT_NE(ui::PopupLog().back().text.find("Unable to write the report script " + Path("no such dir/write.txt")),
+              std::string::npos);
+}

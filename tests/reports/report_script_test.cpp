@@ -392,8 +392,12 @@ TEST_F(ReportScriptTest, FlickerSwitchingAndImpedance)
     EXPECT_TRUE(Has(l, "tab=Table([[P1_1,P2_1,P3_1,P4_1],[P1_2,P2_2,P3_2,P4_2],[P1_3,P2_3,P3_3,P4_3],[P1_4,P2_4,P3_4,P4_4],"
                        "[P1_5,P2_5,P3_5,P4_5]],colWidths=[1.0*cm,1.5*cm,1.5*cm,1.5*cm],rowHeights=0.5*cm)"));
     EXPECT_TRUE(Has(l, "c.drawRightString(16.5*cm,y+0.2*cm,\"Table 4\")"));
-    CopyFixed(para.fl_standard, "EN61000-3-3");
-    l = Script();
+    // The base edition, loaded: d(t) and dc at 0.75 x dmax for 200 ms, no impedance lines.
+    Para base = Setup(1, 1);
+    CopyFixed(base.fl_standard, "EN61000-3-3");
+    l = Flicker(base);
+    EXPECT_TRUE(Has(l, Cell("P15", "Check d(t) 3.000000% for 200 ms", 9)));
+    EXPECT_TRUE(Has(l, Cell("P16", "Check dc 3.000000 % ", 9)));
     EXPECT_EQ(std::count_if(l.begin(), l.end(), [](const std::string& s) { return s.find("impedance") != std::string::npos; }), 0);
 }
 

@@ -7,6 +7,7 @@
 #include "sim/analyser.h"
 #include "sim/command.h"
 #include "tests/support/analyser_talk.h"
+#include "state/reset.h"
 
 namespace {
 
@@ -123,8 +124,12 @@ TEST(Analyser, EngineReplacesAndAddsHandlers)
 
 class Faults : public ::testing::Test {
 protected:
-    void SetUp() override { UseVirtualClock(true); }
-    void TearDown() override { reset_clock(); }
+    void SetUp() override
+    {
+        ResetProgramState();
+        UseVirtualClock(true);
+    }
+    void TearDown() override { ResetProgramState(); }
 };
 
 TEST_F(Faults, EachMisbehaviour)

@@ -11,6 +11,7 @@
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/ui_testing.h"
+#include "state/reset.h"
 
 struct ProjectDirTest : ui::HeadlessUiTest {
     std::string dir;
@@ -29,7 +30,7 @@ struct ProjectDirTest : ui::HeadlessUiTest {
     {
         SetProjectDir(nullptr);
         ui::SetResourceDir("");
-        reset_config_state();
+        ResetProgramState();
         HeadlessUiTest::TearDown();
     }
 };

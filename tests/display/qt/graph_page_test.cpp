@@ -10,8 +10,9 @@
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "../sample_runs.h"
-#include "app/para.h"
 #include "app/startup.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
@@ -23,11 +24,17 @@
 #include "platform/ui/model.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "platform/ui/ui.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/panels.h"
+#include "state/reset.h"
 
 namespace {
 
 const std::string kShots = std::string(ORIVAN_BINARY_DIR) + "/screenshots";
-const std::string kDir = std::string(ORIVAN_BINARY_DIR) + "/graph_page_test";
+// One folder per process: CTest runs the tests of this program side by side,
+// and a file rewritten under a running load would stop it at a modal popup.
+const std::string kDir = std::string(ORIVAN_BINARY_DIR) + "/graph_page_test_" + std::to_string(getpid());
 
 void Settle()
 {
@@ -37,7 +44,7 @@ void Settle()
 struct GraphPage : ::testing::Test {
     static void SetUpTestSuite()
     {
-        reset_para_state();
+        ResetProgramState();
         ui::SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         QDir().mkpath(QString::fromStdString(kDir));
         QDir().mkpath(QString::fromStdString(kShots));

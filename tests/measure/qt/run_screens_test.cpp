@@ -4,7 +4,7 @@
 // results page after it.
 // The simulator first: Qt's "emit" keyword is a macro.
 #include "sim/bench.h"
-#include "sim/simulation.h"
+#include "app/simulation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,10 +18,15 @@
 
 #include "app/config.h"
 #include "app/config_show.h"
-#include "app/para.h"
+#include "state/para.h"
+#include "state/workmode.h"
+#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "evaluation/records.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/records.h"
 #include "files/load.h"
 #include "measure/run.h"
 #include "panel_ids.h"

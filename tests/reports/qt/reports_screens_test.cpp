@@ -20,6 +20,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "reports/protocol.h"
+#include "state/reset.h"
 
 using namespace ui;
 
@@ -55,7 +56,7 @@ struct ReportScreens : ::testing::Test {
     static void SetUpTestSuite()
     {
         ::setenv("TZ", "UTC", 1);
-        reset_para_state();
+        ResetProgramState();
         SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
         dir = std::string(ORIVAN_BINARY_DIR) + "/reports_screens";
         QDir(QString::fromStdString(dir)).removeRecursively();

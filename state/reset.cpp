@@ -1,0 +1,3 @@
+#include "state/reset.h"
+
+void ResetProgramState() { RunStateResets(); }
