@@ -7,7 +7,7 @@ enum {
     VIEW_STANDARD = 3,
     VIEW_PLOTS = 4,
 };
-// What the graph panel shows, `my_dummy` (app/para.h, shared with the graph
+// What the graph panel shows, `my_dummy` (state/workmode.h, shared with the graph
 // titles): VIEW_STANDARD or VIEW_PLOTS (0 before the first load). The live
 // display redraws the selected plot in the plot view.
 

@@ -10,7 +10,8 @@
 // A limit counts when it is neither 0 nor the no-value mark (any NaN).
 // Written without branches so that the orders are handled in parallel
 // (AVX2 where the processor has it).
-__attribute__((target_clones("avx2", "default"))) void HarmonicMaxima(const unsigned char* rec, int p, int32_t k)
+namespace {
+__attribute__((target_clones("avx2", "default"))) void Maxima(const unsigned char* rec, int p, int32_t k)
 {
     const unsigned char* pc = rec + offsetof(HarmFrame, hiam);
     const unsigned char* pl = rec + offsetof(HarmFrame, limit);
@@ -35,6 +36,10 @@ __attribute__((target_clones("avx2", "default"))) void HarmonicMaxima(const unsi
         fr[h] = (k & gt) | (fr[h] & ~gt);
     }
 }
+
+}  // namespace
+
+void HarmonicMaxima(const unsigned char* rec, int p, int32_t k) { Maxima(rec, p, k); }
 
 void ClearMaxima()
 {

@@ -23,6 +23,7 @@
 #include "platform/fixed_text.h"
 #include "state/names.h"
 #include "state/framelist.h"
+#include "state/reset.h"
 
 namespace {
 // Removes a partly written output, but only a regular file: a device such as
@@ -35,6 +36,10 @@ void RemovePartialOutput(const char* path)
 }  // namespace
 
 char export_file[1024] = "";
+namespace {
+void reset_export_file() { export_file[0] = '\0'; }
+REGISTER_STATE_RESET(reset_export_file);
+}  // namespace
 
 namespace {
 

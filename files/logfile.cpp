@@ -2,6 +2,7 @@
 
 #include "state/old_para.h"
 #include "platform/lowfile.h"
+#include "state/reset.h"
 
 #include <cerrno>
 #include <charconv>
@@ -15,6 +16,13 @@ namespace {
 
 std::string g_error;
 std::string g_reason;
+
+void reset_log_errors()
+{
+    g_error.clear();
+    g_reason.clear();
+}
+REGISTER_STATE_RESET(reset_log_errors);
 
 void SetError(const std::string& what, int err)
 {

@@ -1,14 +1,8 @@
 // libFuzzer target: the driver's block readers and the simulated analyser's
 // message parser on arbitrary bytes. The answer is served by an in-process
 // simulated analyser on the virtual clock; the destination sits between
-// guard bytes that must stay untouched. Build and run (source directory):
-//
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     fuzz/block_reader.cpp instrument/*.cpp platform/visa/*.cpp \
-//     platform/gpib/*.cpp $(ls sim/*.cpp | grep -v _main) app/para.cpp \
-//     platform/fmt.cpp platform/lowfile.cpp platform/clock.cpp -ldl \
-//     -o build/fuzz_block_reader
-//   build/fuzz_block_reader -max_len=4096 -max_total_time=180
+// guard bytes that must stay untouched. Built by fuzz/CMakeLists.txt; run with
+// fuzz/run.sh block_reader [seconds].
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

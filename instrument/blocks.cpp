@@ -29,34 +29,35 @@ struct Echo {
     void put(const unsigned char* b, size_t n) { if (f && n) std::fwrite(b, 1, n, f); }
 };
 
-// Reads one byte; -8 when none came.
+// Reads one byte; PAMX_BLOCK_SHORT_HEADER when none came.
 ViStatus read_byte(ViSession vi, ReadFn rd, unsigned char* c, Echo* echo)
 {
     ViUInt32 n = 0;
     ViStatus st = rd(vi, c, 1, &n);
     if (echo) echo->put(c, n);
     if (st < 0) return st;
-    return n == 1 ? VI_SUCCESS : -8;
+    return n == 1 ? VI_SUCCESS : PAMX_BLOCK_SHORT_HEADER;
 }
 
 // Reads the digit count and the length field after a "#".
-// -7: digit count not 1..9 or length not decimal digits; -8: a short read.
+// PAMX_BLOCK_BAD_HEADER: digit count not 1..9 or length not decimal digits;
+// PAMX_BLOCK_SHORT_HEADER: a short read.
 ViStatus read_length(ViSession vi, ReadFn rd, long* length, Echo* echo)
 {
     unsigned char d;
     ViStatus st = read_byte(vi, rd, &d, echo);
     if (st < 0) return st;
-    if (d < '1' || d > '9') return -7;
+    if (d < '1' || d > '9') return PAMX_BLOCK_BAD_HEADER;
     unsigned char digits[9];
     ViUInt32 n = 0;
     ViUInt32 want = ViUInt32(d - '0');
     st = rd(vi, digits, want, &n);
     if (echo) echo->put(digits, n);
     if (st < 0) return st;
-    if (n != want) return -8;
+    if (n != want) return PAMX_BLOCK_SHORT_HEADER;
     long L = 0;
     for (ViUInt32 k = 0; k < n; ++k) {
-        if (digits[k] < '0' || digits[k] > '9') return -7;
+        if (digits[k] < '0' || digits[k] > '9') return PAMX_BLOCK_BAD_HEADER;
         L = L * 10 + (digits[k] - '0');
     }
     *length = L;
@@ -65,8 +66,8 @@ ViStatus read_length(ViSession vi, ReadFn rd, long* length, Echo* echo)
 
 struct BlockRules {
     ReadFn rd = viRead;
-    bool short_payload_is_error = false;  // -5 when a payload read returns fewer bytes
-    bool more_blocks_error = false;       // -20 when full and another block follows
+    bool short_payload_is_error = false;  // PAMX_BLOCK_TRUNCATED when a payload read is short
+    bool more_blocks_error = false;       // PAMX_BLOCK_OVERFLOW when full and another block follows
     size_t after_bad_mark = 0;            // bytes read (and echoed) after a non-"#" byte
     bool diagnostic = false;              // PAMX_diagnostic on a non-"#" byte
 };
@@ -92,20 +93,20 @@ ViStatus read_blocks(ViSession vi, ViInt32 maximum, ViBuf dest, ViInt32* count, 
                 r.rd(vi, reinterpret_cast<ViBuf>(rest.data()), ViUInt32(rest.size()), &n);
                 if (echo) echo->put(reinterpret_cast<const unsigned char*>(rest.data()), n);
             }
-            return -7;
+            return PAMX_BLOCK_BAD_HEADER;
         }
-        if (r.more_blocks_error && *count >= maximum) return -20;
+        if (r.more_blocks_error && *count >= maximum) return PAMX_BLOCK_OVERFLOW;
         long L = 0;
         st = read_length(vi, r.rd, &L, echo);
         if (st < 0) return st;
-        if (L > long(maximum) - long(*count)) return -6;
+        if (L > long(maximum) - long(*count)) return PAMX_BLOCK_TOO_LARGE;
         ViUInt32 got = 0;
         if (L > 0) {
             st = r.rd(vi, dest + *count, ViUInt32(L), &got);
             if (echo) echo->put(dest + *count, got);
             *count += ViInt32(got);
             if (st < 0) return st;
-            if (r.short_payload_is_error && got < ViUInt32(L)) return -5;
+            if (r.short_payload_is_error && got < ViUInt32(L)) return PAMX_BLOCK_TRUNCATED;
         }
     }
 }
@@ -150,7 +151,7 @@ ViStatus PAMX_CreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
     Link l = LinkOf(vi);
     ViInt32 word = 0;
     bool available = false;
-    if (answer_state(vi, l, &word, &available) < 0) return -2;
+    if (answer_state(vi, l, &word, &available) < 0) return PAMX_BLOCK_POLL_FAILED;
     if (!available) return PAMX_NO_ANSWER;
     ViStatus st = read_binary(vi, l, maximum, dest, count, BlockRules{}, nullptr);
     if (st < 0) return st;
@@ -164,14 +165,14 @@ ViStatus PAMX_readInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViI
     ViUInt32 tmo = SessionTimeout(vi);
     ViStatus waited_ms = 0;
     if (l == Link::Gpib) {
-        if (PAMX_waitMAV(vi, tmo) < 0) return -2;
+        if (PAMX_waitMAV(vi, tmo) < 0) return PAMX_BLOCK_POLL_FAILED;
     } else if (ByteCounted(l)) {
         double t0 = Timer();
         for (;;) {
             ViUInt32 n = 0;
-            if (BytesWaiting(vi, &n) < 0) return -2;
+            if (BytesWaiting(vi, &n) < 0) return PAMX_BLOCK_POLL_FAILED;
             if (n) break;
-            if (Timer() - t0 >= tmo / 1000.0) return -3;
+            if (Timer() - t0 >= tmo / 1000.0) return PAMX_BLOCK_TIMEOUT;
         }
         waited_ms = ViStatus((Timer() - t0) * 1000.0);
     }
@@ -191,7 +192,7 @@ ViStatus PAMX_SreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
     ViInt32 word = 0;
     if (ByteCounted(l)) {
         bool available = false;
-        if (answer_state(vi, l, &word, &available) < 0) return -2;
+        if (answer_state(vi, l, &word, &available) < 0) return PAMX_BLOCK_POLL_FAILED;
         if (!available) return PAMX_NO_ANSWER;
     }
     Echo echo;
@@ -223,7 +224,7 @@ ViStatus PAMX_readBufferDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
     Link l = LinkOf(vi);
     ViInt32 word = 0;
     bool available = false;
-    if (answer_state(vi, l, &word, &available) < 0) return -2;
+    if (answer_state(vi, l, &word, &available) < 0) return PAMX_BLOCK_POLL_FAILED;
     if (!available) return PAMX_NO_ANSWER;
     binary_mode(vi, l);
     ViUInt32 want = l == Link::Gpib ? 10000 : ViUInt32(word);
@@ -242,20 +243,20 @@ ViInt32 ReadDataFromBuffer(const ViUInt8* text, ViInt32 length, ViBuf dest, ViIn
     while (pos < length) {
         unsigned char c = text[pos++];
         if (c == '\n') return pos;
-        if (c != '#') return -7;
-        if (pos >= length) return -5;
+        if (c != '#') return PAMX_BLOCK_BAD_HEADER;
+        if (pos >= length) return PAMX_BLOCK_TRUNCATED;
         unsigned char d = text[pos++];
-        if (d < '1' || d > '9') return -7;
+        if (d < '1' || d > '9') return PAMX_BLOCK_BAD_HEADER;
         int nd = d - '0';
-        if (length - pos < nd) return -5;
+        if (length - pos < nd) return PAMX_BLOCK_TRUNCATED;
         long L = 0;
         for (int k = 0; k < nd; ++k) {
             unsigned char x = text[pos++];
-            if (x < '0' || x > '9') return -7;
+            if (x < '0' || x > '9') return PAMX_BLOCK_BAD_HEADER;
             L = L * 10 + (x - '0');
         }
-        if (L > long(length - pos)) return -5;
-        if (L > long(maximum) - long(*count)) return -6;
+        if (L > long(length - pos)) return PAMX_BLOCK_TRUNCATED;
+        if (L > long(maximum) - long(*count)) return PAMX_BLOCK_TOO_LARGE;
         std::memcpy(dest + *count, text + pos, size_t(L));
         *count += ViInt32(L);
         pos += ViInt32(L);

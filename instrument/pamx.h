@@ -20,6 +20,16 @@
 #define PAMX_ERROR_INTERPRETING_RESPONSE ((ViStatus)0xBFFC0803)
 // Block readers: no answer available yet (not an error by itself).
 #define PAMX_NO_ANSWER (-999)
+// Block readers' failures (the numbers are the driver's own results).
+#define PAMX_BLOCK_POLL_FAILED (-2)   // asking for the answer's state or waiting for it failed
+#define PAMX_BLOCK_TIMEOUT (-3)       // serial/TCP: no byte came within the time-out
+#define PAMX_BLOCK_TRUNCATED (-5)     // the answer ends inside a block
+#define PAMX_BLOCK_TOO_LARGE (-6)     // a block does not fit into the destination
+#define PAMX_BLOCK_BAD_HEADER (-7)    // no "#", a digit count outside 1..9 or a length not in digits
+#define PAMX_BLOCK_SHORT_HEADER (-8)  // a read of the block header came short
+#define PAMX_BLOCK_OVERFLOW (-20)     // the destination is full and another block follows
+// Opening a session: the device clear after the open failed.
+#define PAMX_CLEAR_FAILED (-888)
 // PAMX_string_to_array: a number failed to scan.
 #define PAMX_SCAN_FAILED 336
 
@@ -85,8 +95,9 @@ ViStatus PAMX_SreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, Vi
 ViStatus PAMX_BufreadInstrDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViInt32* count);
 ViStatus PAMX_readBufferDataBinary(ViSession vi, ViInt32 maximum, ViBuf dest, ViInt32* count);
 // Parses blocks of an answer already in memory; returns the characters
-// consumed, -7 for a character other than "#", -6 when the destination is
-// too small, -5 when the text ends inside a block.
+// consumed, PAMX_BLOCK_BAD_HEADER (-7) for a character other than "#",
+// PAMX_BLOCK_TOO_LARGE (-6) when the destination is too small,
+// PAMX_BLOCK_TRUNCATED (-5) when the text ends inside a block.
 ViInt32 ReadDataFromBuffer(const ViUInt8* text, ViInt32 length, ViBuf dest, ViInt32 maximum, ViInt32* count);
 
 // --- single values ---------------------------------------------------------

@@ -191,7 +191,7 @@ ViStatus PAMX_initSYS(ViInt16 interfaceType, ViInt16 gpibAddress, ViInt16 comPor
     if (s.st < 0) return PAMX_initCleanUp(rm, vi, s.st);
     if (PAMX_DeviceClear(*vi) < 0) {
         DriverMessage("Error", "Cannot clear device");
-        return PAMX_initCleanUp(rm, vi, -888);
+        return PAMX_initCleanUp(rm, vi, PAMX_CLEAR_FAILED);
     }
     viFlush(*vi, VI_READ_BUF_DISCARD);
     viSetAttribute(*vi, VI_ATTR_TMO_VALUE, 10000);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/lowfile.h"
+#include "platform/state_reset.h"
 
 extern char** environ;
 
@@ -144,6 +145,15 @@ int ConvertReport(const std::string& script, const std::string& pdf, std::string
 
 void SetPdfViewer(const std::string& program) { g_viewer = program; }
 const std::string& PdfViewer() { return g_viewer; }
+
+// No viewer and the converter beside the program (tests and batch runs start
+// from here; the desktop program sets its viewer after the reset).
+static void reset_converter_state()
+{
+    g_converter.clear();
+    g_viewer.clear();
+}
+REGISTER_STATE_RESET(reset_converter_state);
 
 std::string DefaultPdfViewer()
 {

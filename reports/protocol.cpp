@@ -1,6 +1,7 @@
 #include "reports/protocol.h"
 
 #include "panel_ids.h"
+#include "platform/state_reset.h"
 #include "platform/ui/ui.h"
 #include "reports/advanced.h"
 #include "reports/protocol_data.h"
@@ -8,6 +9,9 @@
 #include "state/panels.h"
 
 std::string bufTable;
+
+static void reset_protocol_state() { bufTable.clear(); }
+REGISTER_STATE_RESET(reset_protocol_state);
 
 void LoggingFileLines(std::string& out)
 {

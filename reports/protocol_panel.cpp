@@ -3,6 +3,7 @@
 #include <string>
 
 #include "panel_ids.h"
+#include "platform/state_reset.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol.h"
 #include "reports/protocol_data.h"
@@ -20,6 +21,9 @@ int SetEdited(int event)
     if (event == EVENT_VAL_CHANGED) edited = 1;
     return 0;
 }
+
+void reset_edit_dialog_state() { g_edited_before = 0; }
+REGISTER_STATE_RESET(reset_edit_dialog_state);
 
 }  // namespace
 

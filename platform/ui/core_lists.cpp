@@ -43,7 +43,9 @@ int ReplaceListItem(int panel, int control, int index, const char* label, double
     if (index < 0 || index >= int(c->items.size())) return UIE_IndexOutOfRange;
     auto& it = c->items[size_t(index)];
     it.label = label ? label : "";
-    it.value = it.value.type == Value::Int && value == std::floor(value) ? Value::ofInt((long long)value) : Value::ofReal(value);
+    // An integer item stays integer while the new value is one that fits.
+    const bool integer = value == std::floor(value) && std::fabs(value) < 9223372036854775808.0;
+    it.value = it.value.type == Value::Int && integer ? Value::ofInt((long long)value) : Value::ofReal(value);
     Changed(panel, *c);
     return 0;
 }

@@ -4,6 +4,8 @@
 // widgets and feeds user input back through Deliver().
 #pragma once
 
+#include <climits>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,13 +24,24 @@ enum class Kind {
 };
 const char* KindName(Kind k);
 
+// Integer part of a real, defined for every value: NaN gives 0, a value
+// beyond the range of long long the nearest end of the range (a foreign
+// record's field can carry anything).
+inline long long IntegerPart(double v)
+{
+    if (std::isnan(v)) return 0;
+    if (v >= 9223372036854775808.0) return LLONG_MAX;    // 2^63
+    if (v <= -9223372036854775808.0) return LLONG_MIN;
+    return (long long)v;
+}
+
 struct Value {
     enum Type { None, Int, Real, Str } type = None;
-    long long i = 0;
+    long long i = 0;   // Real: IntegerPart(d)
     double d = 0;
     std::string s;
     static Value ofInt(long long v) { Value x; x.type = Int; x.i = v; x.d = double(v); return x; }
-    static Value ofReal(double v) { Value x; x.type = Real; x.d = v; x.i = (long long)v; return x; }
+    static Value ofReal(double v) { Value x; x.type = Real; x.d = v; x.i = IntegerPart(v); return x; }
     static Value ofStr(std::string v) { Value x; x.type = Str; x.s = std::move(v); return x; }
     bool numeric() const { return type == Int || type == Real; }
     double num() const { return type == Int ? double(i) : d; }

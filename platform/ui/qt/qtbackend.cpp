@@ -469,7 +469,7 @@ public:
         int bg = c.attrInt(ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT);
         if (!(bg & VAL_TRANSPARENT)) style += QString("background-color: %1;").arg(Col(bg).name());
         auto fgIt = c.attrs.find(ATTR_TEXT_COLOR);
-        if (fgIt != c.attrs.end()) style += QString("color: %1;").arg(Col(int(fgIt->second.num())).name());
+        if (fgIt != c.attrs.end()) style += QString("color: %1;").arg(Col(c.attrInt(ATTR_TEXT_COLOR, 0)).name());
         if (c.kind != Kind::Graph && c.kind != Kind::Led && c.kind != Kind::Tab && c.kind != Kind::Deco &&
             w->styleSheet() != style)
             w->setStyleSheet(style);

@@ -1,4 +1,6 @@
+#include <climits>
 #include <cmath>
+#include <limits>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -93,6 +95,23 @@ TEST(UiResource, MalformedOrForeignFilesAreRefusedWithAMessage)
     EXPECT_EQ(LoadPanel(0, kData.c_str(), 99), UIE_PanelNotFound);
 }
 
+// Reals from foreign records (NaN, 1e300) reach integer-valued items and
+// controls: their integer part is defined, and nothing is cut silently into
+// another number.
+TEST(UiValue, RealsOutsideTheIntegerRangeHaveADefinedIntegerPart)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Value::ofReal(nan).i, 0);
+    EXPECT_TRUE(std::isnan(Value::ofReal(nan).d));
+    EXPECT_EQ(Value::ofReal(1e300).i, LLONG_MAX);
+    EXPECT_EQ(Value::ofReal(-1e300).i, LLONG_MIN);
+    EXPECT_EQ(Value::ofReal(INFINITY).i, LLONG_MAX);
+    EXPECT_EQ(Value::ofReal(9223372036854775808.0).i, LLONG_MAX);
+    EXPECT_EQ(Value::ofReal(-9223372036854775808.0).i, LLONG_MIN);
+    EXPECT_EQ(Value::ofReal(-2.7).i, -2);
+    EXPECT_EQ(Value::ofReal(4e18).i, 4000000000000000000LL);
+}
+
 TEST_F(Demo, ValuesFollowTheControlKind)
 {
     int count = id("DEMO_COUNT"), level = id("DEMO_LEVEL"), name = id("DEMO_NAME"), msg = id("DEMO_MSG");
@@ -172,6 +191,14 @@ TEST_F(Demo, RingsAndListsCarryLabelsAndValues)
     ReplaceListItem(p, list, 1, "1.2 A", 1.25);
     GetValueFromIndex(p, list, 1, &d);
     EXPECT_DOUBLE_EQ(d, 1.25);
+    // an integer ring's item replaced by values of a foreign record
+    GetIndexFromValue(p, ring, &idx, 2);
+    EXPECT_EQ(ReplaceListItem(p, ring, idx, "huge", 1e300), 0);
+    GetValueFromIndex(p, ring, idx, &d);
+    EXPECT_EQ(d, 1e300);
+    EXPECT_EQ(ReplaceListItem(p, ring, idx, "none", std::numeric_limits<double>::quiet_NaN()), 0);
+    GetValueFromIndex(p, ring, idx, &d);
+    EXPECT_TRUE(std::isnan(d));
     EXPECT_EQ(DeleteListItem(p, list, 5, 1), UIE_IndexOutOfRange);
     DeleteListItem(p, list, 0, -1);
     GetNumListItems(p, list, &n);
