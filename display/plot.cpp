@@ -244,6 +244,7 @@ void DrawFlicker(int phase)
 {
     workmode = 1;
     number[0] = number[1] = number[2] = 0;
+    WholeXTicks(true);
     const Para& p = RunPara();
     if (p.fl_periods > 0) SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_XAXIS, VAL_MANUAL, 0, p.fl_periods);
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
@@ -302,6 +303,7 @@ void RedrawPlotList(int kind)
         DiagnosDim(DIAGNOS_PERCENT, 0);
         DiagnosDim(DIAGNOS_SHOWLIMITS, 0);
     }
+    WholeXTicks(kind != PLOT_HISTOGRAM && kind != PLOT_CUMULATIVE);
     if (n == 0 || run == RUN_NONE) {
         SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
         return;
@@ -312,6 +314,7 @@ void RedrawPlotList(int kind)
         GetCtrlVal(diagnos, DIAGNOS_OPERAND1, &a);
         GetCtrlVal(diagnos, DIAGNOS_OPERAND2, &b);
         GetCtrlVal(diagnos, DIAGNOS_OPERATION, &op);
+        WholeXTicks(op != COMBINE_SCATTER);
         DrawCombinedPlot(a, b, op, 1);
     } else {
         for (int i = 0; i < n; ++i) DrawPlot(PlotListCode(i), i == sel, kind);

@@ -106,6 +106,7 @@ bool ShowFrame(int phase, int k)
     HarmFrame f;
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
+    WholeXTicks(true);
     DrawData(phase);
     if (my_dummy != VIEW_PLOTS) TitleGraph();
     createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
