@@ -339,7 +339,7 @@ TEST_F(RunFailure, SilentFlickerAnalyserFailsAfterFiveSeconds)
     EXPECT_EQ(Errors()[0], "No return data\nError -999 STB=0No data");
 }
 
-TEST_F(RunFailure, FailedStartOfAPamCClosesItsOneSessionOnce)
+TEST_F(RunFailure, FailedStartOfAPamCClosesItsSession)
 {
     Para p = HarmonicSetUp(1, 3, 3, 0, 60);
     Bench(p, "heater:power=1000");
@@ -358,6 +358,6 @@ TEST_F(RunFailure, FailedStartOfAPamCClosesItsOneSessionOnce)
     const auto e = Errors();
     ASSERT_EQ(e.size(), 2u);
     EXPECT_EQ(e[0], "Unable to set command: FRZ OFF");
-    EXPECT_EQ(e[1], "Cannot clear device");   // one session closed, not three copies
+    EXPECT_EQ(e[1], "Cannot clear device");
     EXPECT_EQ(Times(Received(5), "SENS:CURR:RANG3 20.000000"), 1u);
 }
