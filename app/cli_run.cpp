@@ -13,13 +13,8 @@
 #include "app/cli.h"
 #include "app/cli_files.h"
 #include "app/config.h"
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "state/names.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "files/load.h"
 #include "measure/run.h"
@@ -29,6 +24,11 @@
 #include "platform/fmt.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/workmode.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // button, with screenshots of the measuring page during the run and of the
 // results page after it.
 // The simulator first: Qt's "emit" keyword is a macro.
-#include "sim/bench.h"
 #include "app/simulation.h"
+#include "sim/bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,15 +18,8 @@
 
 #include "app/config.h"
 #include "app/config_show.h"
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "state/framelist.h"
-#include "state/names.h"
-#include "state/panels.h"
-#include "state/records.h"
 #include "files/load.h"
 #include "measure/run.h"
 #include "measure/run_state.h"
@@ -36,6 +29,13 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 using namespace ui;
 
