@@ -284,6 +284,7 @@ RunProgress CurrentProgress()
 {
     RunProgress p;
     p.active = run.active;
+    p.started = para.test_kind == 1 ? flkbuf[0].fsta >= 2 || size > 0 : start_flag != 0;
     p.test_kind = para.test_kind;
     p.remaining = para.test_kind == 1 ? flkbuf[0].fltr : buf[0].fltr;
     p.period_remaining = para.test_kind == 1 ? flkbuf[0].fstr : 0;
