@@ -2,6 +2,7 @@
 // headless back-end, with its progress on the terminal.
 #include "app/cli_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -13,13 +14,8 @@
 #include "app/cli.h"
 #include "app/cli_files.h"
 #include "app/config.h"
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "state/names.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "files/load.h"
 #include "measure/run.h"
@@ -29,6 +25,11 @@
 #include "platform/fmt.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/workmode.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ public:
         } else {
             // About once a minute of the test once it runs, and at the end.
             const int32_t minute = p.remaining / 60;
-            if (!last && (minute == minute_ || p.remaining == 0)) return;
+            if (!last && (minute == minute_ || !p.started)) return;
             minute_ = minute;
             std::fprintf(f_, "%s\n", Line(p).c_str());
         }
@@ -134,8 +135,8 @@ private:
         std::string remaining, period, line;
         Time2Asc(p.remaining, &remaining);
         Time2Asc(p.period_remaining, &period);
-        if (p.test_kind == 1 && p.state <= 1 && p.stored == 0)
-            return "Flicker test: the analyser's flickermeter settles";
+        if (!p.started)
+            return p.test_kind == 1 ? "Flicker test: the analyser's flickermeter settles" : "Harmonic test: starting";
         // A flicker run stores every frame after the first twice.
         if (p.test_kind == 1)
             Fmt(line, "Flicker test: remaining %s (period %s), %i frames stored, %i lost cycles", remaining, period,
@@ -235,8 +236,10 @@ int CliRun(int argc, char** argv, std::FILE* out)
             ui::AdvanceTimers(interval);
         } else {
             std::this_thread::sleep_until(last + std::chrono::duration<double>(interval));
+            // At most one tick per turn, as an event loop merges the ticks it
+            // could not deliver in time.
             const auto now = std::chrono::steady_clock::now();
-            ui::AdvanceTimers(std::chrono::duration<double>(now - last).count());
+            ui::AdvanceTimers(std::min(interval, std::chrono::duration<double>(now - last).count()));
             last = now;
         }
         progress.Show(false);

@@ -5,13 +5,8 @@
 
 #include <string>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "state/names.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "files/load.h"
 #include "measure/acquisition.h"
@@ -19,6 +14,11 @@
 #include "panel_ids.h"
 #include "platform/lowfile.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/workmode.h"
 
 namespace {
 

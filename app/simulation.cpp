@@ -36,6 +36,11 @@ bool InstallSimulation(const SimulationSetup& setup, std::string* error)
             s->set_end_marks(true);
             return s;
         }
+        // Analysers sit at the set-up's addresses only: elsewhere on the bus
+        // nobody listens.
+        bool known = !gpib;
+        for (int k = 0; k < 3 && !known; ++k) known = para.gpib_address[k] == r.number;
+        if (!known) return nullptr;
         EngineOptions opt;
         opt.speed = setup.speed;
         if (gpib && kind != Kind::PamC)

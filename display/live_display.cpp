@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
 #include "display/plot.h"
 #include "display/views.h"
 #include "evaluation/verdicts.h"
-#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/fmt.h"
 #include "platform/state_reset.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 float drawn_limits[41] = {};
 

@@ -4,15 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
-#include "state/records.h"
-#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"
@@ -23,6 +17,12 @@
 #include "platform/clock.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 namespace {
 

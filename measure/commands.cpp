@@ -1,11 +1,11 @@
 // Query texts of the cyclic and the result answers.
 #include "measure/commands.h"
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/records.h"
 #include "platform/fmt.h"
+#include "state/channels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 namespace {
 

@@ -3,13 +3,8 @@
 
 #include <string>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/flicker_limits.h"
-#include "state/framelist.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"
 #include "measure/impedance.h"
@@ -18,6 +13,11 @@
 #include "platform/clock.h"
 #include "platform/fmt.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/workmode.h"
 
 namespace {
 

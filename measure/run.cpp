@@ -4,15 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
 #include "display/live_display.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
-#include "state/records.h"
-#include "state/framelist.h"
 #include "files/logfile.h"
 #include "instrument/pamx.h"
 #include "measure/diagnostics.h"
@@ -24,6 +18,12 @@
 #include "platform/fmt.h"
 #include "platform/state_reset.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 int32_t running = 0;
 int32_t start_flag = 0;
@@ -284,6 +284,7 @@ RunProgress CurrentProgress()
 {
     RunProgress p;
     p.active = run.active;
+    p.started = para.test_kind == 1 ? flkbuf[0].fsta >= 2 || size > 0 : start_flag != 0;
     p.test_kind = para.test_kind;
     p.remaining = para.test_kind == 1 ? flkbuf[0].fltr : buf[0].fltr;
     p.period_remaining = para.test_kind == 1 ? flkbuf[0].fstr : 0;

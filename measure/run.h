@@ -36,6 +36,7 @@ void SetRunSpeed(double speed);
 // Figures for a progress display.
 struct RunProgress {
     bool active = false;
+    bool started = false;         // the analyser's test has begun (remaining time, or flicker state 2)
     int test_kind = 0;
     int32_t remaining = 0;        // s, FLTR of channel 0
     int32_t period_remaining = 0; // s, flicker FSTR

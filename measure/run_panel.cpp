@@ -1,12 +1,12 @@
 // Callback of the display timer of a run.
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
 #include "display/live_display.h"
-#include "state/records.h"
 #include "measure/run.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 // Remaining times of the running test, once a second.
 int cbTimer1(int, int, int event, void*, int, int)

@@ -1,8 +1,8 @@
 // The send button of the power-source controls on the measuring page.
-#include "state/panels.h"
 #include "measure/power_source.h"
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
+#include "state/panels.h"
 
 int cbSendSource(int panel, int, int event, void*, int, int)
 {

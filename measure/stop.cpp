@@ -5,14 +5,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
-#include "state/panels.h"
-#include "state/records.h"
-#include "files/reevaluation.h"
-#include "state/framelist.h"
 #include "files/logfile.h"
+#include "files/reevaluation.h"
 #include "instrument/pamx.h"
 #include "measure/commands.h"
 #include "measure/impedance.h"
@@ -21,6 +15,12 @@
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 namespace {
 

@@ -7,20 +7,20 @@
 #include <string>
 
 #include "app/config.h"
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/startup.h"
-#include "state/framelist.h"
-#include "state/names.h"
-#include "state/panels.h"
 #include "display/live_display.h"
-#include "state/records.h"
 #include "panel_ids.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/model.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
 #include "state/reset.h"
+#include "state/workmode.h"
 #include "tests/support/project_dir_test.h"
 
 namespace {

@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "measure/commands.h"
 #include "measure/prepare.h"
+#include "state/channels.h"
+#include "state/para.h"
 #include "state/reset.h"
+#include "state/workmode.h"
 
 namespace {
 

@@ -29,6 +29,16 @@ TEST_F(HarmonicRun, ClassDRectifierOnOnePamAFailsAndStoresEveryFrame)
     Start();
     ASSERT_TRUE(RunActive()) << (Errors().empty() ? "" : Errors()[0]);
     EXPECT_EQ(workmode, 0);
+    // Both timers run; the display timer shows the remaining time.
+    int on = 0;
+    GetCtrlAttribute(measure, MEASURE_TIMER, ATTR_ENABLED, &on);
+    EXPECT_EQ(on, 1);
+    GetCtrlAttribute(measure, MEASURE_TIMER1, ATTR_ENABLED, &on);
+    EXPECT_EQ(on, 1);
+    Run(4.05);
+    std::string remaining;
+    GetCtrlVal(measure, MEASURE_REMAINING, &remaining);
+    EXPECT_TRUE(remaining == "00:00:06" || remaining == "00:00:07") << remaining;
     Run(30);
     ASSERT_FALSE(RunActive());
     EXPECT_TRUE(Errors().empty()) << Errors()[0];

@@ -54,13 +54,19 @@ TEST_F(PowerSourceTest, NobodyListeningAndNoBusAreReported)
     Para p = HarmonicSetUp(4, 1, 3, 0, 10);
     Bench(p, "heater:power=1000", 1, 10);
     Confirm(p);
-    auto absent = std::make_shared<sim::Analyser>();
-    absent->faults.disconnected = true;
-    sim::Attach("GPIB::12", absent);
+    // Nothing at address 12 of the simulated bus.
     ui::QueueMessageAck();
     ASSERT_TRUE(Send(12, "OUTP ON"));
     ASSERT_EQ(Errors().size(), 1u);
     EXPECT_EQ(Errors()[0], "Unable to send string to power source");
+    ExpectReleased();
+    // A source that stopped listening.
+    auto src = sim::DeviceAt("GPIB::10");
+    ASSERT_NE(src, nullptr);
+    src->faults.disconnected = true;
+    ui::QueueMessageAck();
+    ASSERT_TRUE(Send(10, "OUTP ON"));
+    EXPECT_EQ(Errors().back(), "Unable to send string to power source");
     ExpectReleased();
 
     // Without simulation and without a GPIB driver there is no interface at all.

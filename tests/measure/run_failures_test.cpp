@@ -338,3 +338,26 @@ TEST_F(RunFailure, SilentFlickerAnalyserFailsAfterFiveSeconds)
     ASSERT_FALSE(Errors().empty());
     EXPECT_EQ(Errors()[0], "No return data\nError -999 STB=0No data");
 }
+
+TEST_F(RunFailure, FailedStartOfAPamCClosesItsSession)
+{
+    Para p = HarmonicSetUp(1, 3, 3, 0, 60);
+    Bench(p, "heater:power=1000");
+    Confirm(p);
+    // The analyser stops listening once it has changed its language.
+    auto a = Device(5);
+    a->registry().add("SYST:LANG", [](sim::Analyser& d, const sim::Command&) {
+        d.faults.disconnected = true;
+        return sim::Answer::none();
+    });
+    ui::QueueFileSelect(dir + "/c.qel");
+    ui::QueueMessageAck();   // the failed step
+    ui::QueueMessageAck();   // closing: the driver cannot clear the analyser
+    ASSERT_TRUE(ui::Click(measure, MEASURE_START));
+    ExpectNothingOpen();
+    const auto e = Errors();
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0], "Unable to set command: FRZ OFF");
+    EXPECT_EQ(e[1], "Cannot clear device");
+    EXPECT_EQ(Times(Received(5), "SENS:CURR:RANG3 20.000000"), 1u);
+}

@@ -3,8 +3,8 @@
 // button, with screenshots of the measuring page during the run and of the
 // results page after it.
 // The simulator first: Qt's "emit" keyword is a macro.
-#include "sim/bench.h"
 #include "app/simulation.h"
+#include "sim/bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,23 +18,24 @@
 
 #include "app/config.h"
 #include "app/config_show.h"
-#include "state/para.h"
-#include "state/workmode.h"
-#include "state/channels.h"
 #include "app/settings_panel.h"
 #include "app/startup.h"
-#include "state/framelist.h"
-#include "state/names.h"
-#include "state/panels.h"
-#include "state/records.h"
 #include "files/load.h"
 #include "measure/run.h"
+#include "measure/run_state.h"
 #include "panel_ids.h"
 #include "platform/clock.h"
 #include "platform/lowfile.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "platform/ui/ui.h"
+#include "state/channels.h"
+#include "state/framelist.h"
+#include "state/names.h"
+#include "state/panels.h"
+#include "state/para.h"
+#include "state/records.h"
+#include "state/workmode.h"
 
 using namespace ui;
 
@@ -195,6 +196,41 @@ TEST_F(RunScreens, FlickerTestOfASwitchedLoad)
     ASSERT_FALSE(RunActive());
     EXPECT_EQ(workmode, 1);
     Shot(results, "run_flicker_results");
+}
+
+// The program's own Qt timers drive a run on the real clock, the bench and
+// the timers ten times as fast.
+TEST_F(RunScreens, QtTimersDriveARealTimeRun)
+{
+    reset_clock();
+    Para p = Sample();
+    p.analyser = 4;
+    p.phases = 1;
+    p.h_class = 0;
+    p.h_minutes = 0;
+    p.h_seconds = 10;
+    p.gpib_address[0] = 5;
+    sim::reset_bench();
+    para.analyser = p.analyser;
+    para.phases = p.phases;
+    para.gpib_address[0] = 5;
+    sim::SimulationSetup s;
+    s.eut = "heater:power=1000";
+    s.speed = 10;
+    std::string error;
+    ASSERT_TRUE(sim::InstallSimulation(s, &error)) << error;
+    set_parameter(p);
+    CallCtrlCallback(setting, SETTING_OK, EVENT_COMMIT, 0, 0, nullptr);
+    SetRunSpeed(10);
+    Start("realtime.qel");
+    const double t0 = Timer();
+    while (RunActive() && Timer() - t0 < 60) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(RunActive());
+    EXPECT_EQ(workmode, 1);
+    EXPECT_GE(size, 45);   // 10 s of 200 ms cycles, none lost
+    EXPECT_EQ(run.lost_cycles, 0);
+    SetRunSpeed(1);
+    UseVirtualClock(true);
 }
 
 int main(int argc, char** argv)
