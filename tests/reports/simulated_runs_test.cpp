@@ -5,6 +5,7 @@
 #include "tests/reports/report_fixture.h"
 
 #include <map>
+#include <unistd.h>
 
 #include "app/cli.h"
 #include "app/cli_run.h"
@@ -19,7 +20,8 @@ using namespace rt;
 
 namespace {
 
-const std::string kDir = std::string(ORIVAN_BINARY_DIR) + "/reports_simulated";
+// One directory per test process (CTest runs the tests of this file side by side).
+const std::string kDir = std::string(ORIVAN_BINARY_DIR) + "/reports_simulated/" + std::to_string(::getpid());
 
 struct SimulatedRun {
     const char* name;
@@ -66,6 +68,7 @@ const std::map<std::string, std::string>& Files()
     static std::map<std::string, std::string> files;
     if (!files.empty()) return files;
     std::system(("rm -rf '" + kDir + "' && mkdir -p '" + kDir + "'").c_str());
+    std::atexit([] { std::system(("rm -rf '" + kDir + "'").c_str()); });
     for (const SimulatedRun& r : Runs()) {
         ResetProgramState();
         ui::ResetUi();
