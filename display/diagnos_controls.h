@@ -12,6 +12,10 @@
 // The title line of a graph (result tables); every drawing sets it after plotting.
 inline void TitleGraph() { PlotTextOfGraph(diagnos, DIAGNOS_GRAPH); }
 
+// Whole-number ticks on the x axis (frames, orders, periods, offsets), or
+// ticks the painter chooses (-1: histograms, scatter plots).
+inline void WholeXTicks(bool whole) { SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_XPRECISION, whole ? 0 : -1); }
+
 // Value of a switch (check box) of the graph panel.
 inline int DiagnosSwitch(int control)
 {

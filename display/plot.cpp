@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "display/histogram.h"
+#include "display/live_display.h"
+#include "state/flicker_bars.h"
 #include "display/plot_series.h"
 #include "state/records.h"
 #include "panel_ids.h"
@@ -16,11 +18,6 @@
 #include "state/panels.h"
 #include "state/reset.h"
 
-// The live display (bars of one frame) and the flicker bar counters of the
-// acquisition cycle.
-extern void DrawData(int phase) __attribute__((weak));
-extern int32_t number[3] __attribute__((weak));
-extern int32_t overflag[3] __attribute__((weak));
 
 namespace {
 
@@ -246,7 +243,8 @@ void DrawCombinedPlot(int codeA, int codeB, int operation, int selected)
 void DrawFlicker(int phase)
 {
     workmode = 1;
-    if (&number) number[0] = number[1] = number[2] = 0;
+    number[0] = number[1] = number[2] = 0;
+    WholeXTicks(true);
     const Para& p = RunPara();
     if (p.fl_periods > 0) SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_XAXIS, VAL_MANUAL, 0, p.fl_periods);
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
@@ -255,10 +253,10 @@ void DrawFlicker(int phase)
     if (n == 0) return;
     for (const FlickerBar& b : FlickerBars(phase)) {
         FlkFrameAt(phase, b.frame, &flkbuf[phase]);
-        if (&overflag) overflag[phase] = b.overrange;
-        if (&number) ++number[phase];
-        if (DrawData) DrawData(phase);
-        if (&overflag) overflag[phase] = 0;
+        overflag[phase] = b.overrange;
+        ++number[phase];
+        DrawData(phase);
+        overflag[phase] = 0;
     }
     FlkFrameAt(phase, n - 1, &flkbuf[phase]);
     TitleGraph();
@@ -305,6 +303,7 @@ void RedrawPlotList(int kind)
         DiagnosDim(DIAGNOS_PERCENT, 0);
         DiagnosDim(DIAGNOS_SHOWLIMITS, 0);
     }
+    WholeXTicks(kind != PLOT_HISTOGRAM && kind != PLOT_CUMULATIVE);
     if (n == 0 || run == RUN_NONE) {
         SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
         return;
@@ -315,6 +314,7 @@ void RedrawPlotList(int kind)
         GetCtrlVal(diagnos, DIAGNOS_OPERAND1, &a);
         GetCtrlVal(diagnos, DIAGNOS_OPERAND2, &b);
         GetCtrlVal(diagnos, DIAGNOS_OPERATION, &op);
+        WholeXTicks(op != COMBINE_SCATTER);
         DrawCombinedPlot(a, b, op, 1);
     } else {
         for (int i = 0; i < n; ++i) DrawPlot(PlotListCode(i), i == sel, kind);

@@ -14,12 +14,13 @@ int g_list_kind = RUN_NONE;   // kind of run the plot lists were filled for
 
 void ClearPlotFields() { SetPlotFields("", "", ""); }
 
-void EmptyPlotSelection()
+void EmptyPlotSelection(bool clear_graph)
 {
     for (int c : {DIAGNOS_KIND, DIAGNOS_OPERAND1, DIAGNOS_OPERAND2, DIAGNOS_OPERATION})
         SetCtrlAttribute(diagnos, c, ATTR_DIMMED, 1);
     SetCtrlVal(diagnos, DIAGNOS_KIND, PLOT_TIME);
     ClearPlotFields();
+    if (!clear_graph) return;
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
     SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
 }
@@ -42,7 +43,7 @@ void setup_plot_list()
     SetCtrlIndex(diagnos, DIAGNOS_QUANTITY, 0);
     if (g_list_kind != kind) {
         for (int c : {DIAGNOS_PLOTLIST, DIAGNOS_OPERAND1, DIAGNOS_OPERAND2}) ClearListCtrl(diagnos, c);
-        EmptyPlotSelection();
+        EmptyPlotSelection(false);   // the loading has just drawn the run's own graph
     }
     g_list_kind = kind;
 }

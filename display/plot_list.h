@@ -24,7 +24,8 @@ bool DeletePlotLine(int index);
 // Clears the label, minimum and maximum fields.
 void ClearPlotFields();
 // The state of an empty plot list: kind 0, the kind selector and the
-// combined-plot controls dimmed, fields and plots cleared.
-void EmptyPlotSelection();
+// combined-plot controls dimmed, fields cleared; with `clear_graph` the
+// graph's plots and title as well.
+void EmptyPlotSelection(bool clear_graph);
 
 void reset_plot_list_state();

@@ -36,7 +36,7 @@ int cbDiaDelete(int, int, int event, void*, int, int)
     GetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, &index);
     if (index < 0 || PlotListCount() == 0) return 0;
     if (DeletePlotLine(index)) {
-        EmptyPlotSelection();
+        EmptyPlotSelection(true);
         return 0;
     }
     SetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, 0);

@@ -1,5 +1,6 @@
 // Callbacks of the views and the frame selector of the graph panel, and the
 // per-phase switches of the measuring panel.
+#include "display/live_display.h"
 #include "display/plot.h"
 #include "display/plot_quantities.h"
 #include "display/views.h"
@@ -9,11 +10,6 @@
 #include "state/panels.h"
 #include "state/para.h"
 
-// The measuring panel's columns (live display).
-extern void DrawData(int phase) __attribute__((weak));
-extern void ShowPanelA(int on, int active) __attribute__((weak));
-extern void ShowPanelB(int on, int active) __attribute__((weak));
-extern void ShowPanelC(int on, int active) __attribute__((weak));
 
 namespace {
 
@@ -26,7 +22,7 @@ int Val(int panel, int control)
 
 int Column(int event, void (*show)(int, int), int graph, int data)
 {
-    if (event == EVENT_COMMIT && show) show(Val(measure, graph), Val(measure, data));
+    if (event == EVENT_COMMIT) show(Val(measure, graph), Val(measure, data));
     return 0;
 }
 
@@ -47,7 +43,7 @@ int cbPhase(int, int, int event, void*, int, int)
         DrawFlicker(phase);
         return 0;
     }
-    if (DrawData) DrawData(phase);
+    DrawData(phase);
     CallCtrlCallback(diagnos, DIAGNOS_FRAME, EVENT_VAL_CHANGED, 0, 0, nullptr);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "display/views.h"
 
 #include "display/cursors.h"
+#include "display/live_display.h"
 #include "display/plot.h"
 #include "display/plot_list.h"
 #include "display/plot_series.h"
@@ -15,9 +16,6 @@
 #include "state/para.h"
 #include "state/reset.h"
 
-// The live display.
-extern void DrawData(int phase) __attribute__((weak));
-extern void ShowData(int phase) __attribute__((weak));
 
 namespace {
 
@@ -93,7 +91,7 @@ void SetViewMode(int standard)
         } else {
             int k = 0;
             GetCtrlVal(diagnos, DIAGNOS_FRAME, &k);
-            if (!ShowFrame(phase, k) && DrawData) DrawData(phase);
+            if (!ShowFrame(phase, k)) DrawData(phase);
         }
     } else if (PlotListCount() > 0) {
         RedrawPlotList(CurrentPlotKind());
@@ -108,8 +106,9 @@ bool ShowFrame(int phase, int k)
     HarmFrame f;
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
-    if (DrawData) DrawData(phase);
-    if (my_dummy == VIEW_STANDARD) TitleGraph();
+    WholeXTicks(true);
+    DrawData(phase);
+    if (my_dummy != VIEW_PLOTS) TitleGraph();
     createTable(diagnos, DIAGNOS_FRAMETABLE, buf[phase], MAX_ORDER);
     SetOverRangeIndicator(f.ovri);
     return true;
@@ -122,7 +121,7 @@ bool ShowFrameValues(int phase, int k)
     if (!HarmFrameAt(phase, k, &f)) return false;
     buf[phase] = f;
     InstallPopup(smallres);
-    if (ShowData) ShowData(phase);
+    ShowData(phase);
     return true;
 }
 

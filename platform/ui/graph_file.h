@@ -14,7 +14,13 @@ namespace ui {
 struct GraphLook {
     std::string title;          // the control's label text, drawn above the plot area
     int background = 0xFFFFFF;  // plot area colour
+    // Digits after the point of the tick labels (ATTR_XPRECISION,
+    // ATTR_YPRECISION); 0 keeps the ticks on whole numbers; -1 chooses.
+    int xprecision = -1, yprecision = -1;
 };
+// The look of a graph control as its attributes say.
+struct Control;
+GraphLook LookOf(const Control& c);
 
 // Writes the picture; the format follows the extension (".png", ".svg").
 // 0, or a negative toolkit error.

@@ -1,6 +1,11 @@
 // The standard and plot views, the frame selector with its over-range
 // indicator and frame-values popup, and the bars of a stored flicker run.
 #include "display_fixture.h"
+
+#include <set>
+
+#include "display/live_display.h"
+#include "state/flicker_bars.h"
 #include "state/workmode.h"
 
 using namespace dt;
@@ -98,6 +103,19 @@ TEST_F(ViewTest, FlickerBarsOnePeriodInAndForTheFinalFrame)
     EXPECT_EQ(Title(), "Pst of phase  L1. Logging file: f.qel");
     EXPECT_EQ(G().x.mode, VAL_MANUAL);
     EXPECT_EQ(G().x.max, 3.0);
+    // drawn by the live display's bar: filled, or an outline after an over-range frame
+    std::vector<const ui::Plot*> rects;
+    for (const auto& p : G().plots)
+        if (p.kind == VAL_PLOT_RECT) rects.push_back(&p);
+    // (the load button draws phase L1 once more after the chart: the final bar again, in place)
+    ASSERT_GE(rects.size(), 4u);
+    std::set<double> at;
+    for (const auto* r : rects) at.insert(r->x[0]);
+    EXPECT_EQ(at.size(), 4u);
+    EXPECT_EQ(rects[0]->fillColor, rects[0]->color);
+    EXPECT_EQ(rects[1]->fillColor, VAL_WHITE);
+    EXPECT_EQ(rects[1]->x[0], 2 - 0.1);
+    EXPECT_EQ(number[0], 4);
 }
 
 TEST_F(ViewTest, SwitchingProcedureBarsAtTheLastSecondOfEachPeriod)

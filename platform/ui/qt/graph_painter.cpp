@@ -23,7 +23,7 @@ struct Ticks {
     bool sci = false;
 };
 
-Ticks MakeTicks(double lo, double hi, bool log, int maxTicks)
+Ticks MakeTicks(double lo, double hi, bool log, int maxTicks, int precision = -1)
 {
     Ticks t;
     if (!(hi > lo)) return t;
@@ -37,13 +37,18 @@ Ticks MakeTicks(double lo, double hi, bool log, int maxTicks)
     const double mag = std::pow(10.0, std::floor(std::log10(raw)));
     double step = mag * 10;
     for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (m * mag >= raw) { step = m * mag; break; }
+        if (m * mag >= raw && (precision != 0 || m * mag >= 1.0) && (precision != 0 || m != 2.5 || mag >= 10)) {
+            step = m * mag;
+            break;
+        }
+    if (precision == 0) step = std::max(step, 1.0);
     for (double v = std::ceil(lo / step - 1e-9) * step; v <= hi + step * 1e-6; v += step)
         t.at.push_back(std::fabs(v) < step * 1e-9 ? 0 : v);
     const double big = std::max(std::fabs(lo), std::fabs(hi));
     t.sci = big >= 1e6 || (big < 1e-3 && big > 0);
     t.decimals = std::clamp(int(std::ceil(-std::log10(step) - 1e-9)), 0, 9);
     if (step / std::pow(10.0, -t.decimals) != std::floor(step / std::pow(10.0, -t.decimals))) ++t.decimals;
+    if (precision >= 0) t.decimals = std::min(precision, 9);
     return t;
 }
 
@@ -105,17 +110,17 @@ Layout MakeLayout(const QRect& r, const Graph& g, const GraphLook& look, const Q
     const int bottom = fm.height() * (g.x.name.empty() ? 1 : 2) + 12;
     // the y ticks first: their labels decide the left margin
     const double h = std::max(10, r.height() - top - bottom);
-    L.yt = MakeTicks(L.yr.min, L.yr.max, g.y.map == VAL_LOG, std::max(2, int(h / (fm.height() * 2.2))));
+    L.yt = MakeTicks(L.yr.min, L.yr.max, g.y.map == VAL_LOG, std::max(2, int(h / (fm.height() * 2.2))), look.yprecision);
     int widest = fm.horizontalAdvance("0");
     for (double v : L.yt.at) widest = std::max(widest, fm.horizontalAdvance(TickText(v, L.yt)));
     const int left = widest + 10 + (g.y.name.empty() ? 0 : fm.height() + 6);
     const int right = 16;
     L.area = QRectF(r.left() + left, r.top() + top, std::max(10, r.width() - left - right), h);
     // x ticks far enough apart for their widest label
-    const int sample = std::max(fm.horizontalAdvance(TickText(L.xr.max, MakeTicks(L.xr.min, L.xr.max, false, 8))),
-                                fm.horizontalAdvance(TickText(L.xr.min, MakeTicks(L.xr.min, L.xr.max, false, 8))));
+    const Ticks probe = MakeTicks(L.xr.min, L.xr.max, false, 8, look.xprecision);
+    const int sample = std::max(fm.horizontalAdvance(TickText(L.xr.max, probe)), fm.horizontalAdvance(TickText(L.xr.min, probe)));
     const int maxX = std::max(2, int(L.area.width() / (sample + fm.horizontalAdvance("0000"))));
-    L.xt = MakeTicks(L.xr.min, L.xr.max, g.x.map == VAL_LOG, maxX);
+    L.xt = MakeTicks(L.xr.min, L.xr.max, g.x.map == VAL_LOG, maxX, look.xprecision);
     return L;
 }
 

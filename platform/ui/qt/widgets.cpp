@@ -35,12 +35,8 @@ Graph* OrivanGraph::model() const
 
 GraphLook OrivanGraph::look() const
 {
-    GraphLook l;
-    if (Control* c = FindCtrl(panel_, control_)) {
-        l.title = c->attrStr(ATTR_LABEL_TEXT);
-        l.background = c->attrInt(ATTR_PLOT_BGCOLOR, VAL_WHITE);
-    }
-    return l;
+    Control* c = FindCtrl(panel_, control_);
+    return c ? LookOf(*c) : GraphLook{};
 }
 
 QImage OrivanGraph::render(QSize size) const
