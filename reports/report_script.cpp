@@ -8,7 +8,7 @@
 namespace {
 
 constexpr double kTop = 27.3;       // y after the page head, cm
-constexpr double kBottom = 2.3;     // lowest y of content above the foot block, cm
+constexpr double kBottom = 2.15;    // lowest y of content above the foot line (2 cm), cm
 constexpr double kPageWidth = 19.0; // 1 cm .. 20 cm
 constexpr double kPt = 72.0 / 2.54; // points per cm
 

@@ -406,7 +406,7 @@ TEST_F(ReportScriptTest, ContentThatDoesNotFitContinuesOnAFurtherPage)
     Para p = Setup(0, 3);
     p.h_standard = 4;
     p.h_class = 12;
-    for (int i = 0; i < 7; ++i) CopyFixed(p.comment[i], std::string(60, char('a' + i)).c_str());
+    for (int i = 0; i < 7; ++i) CopyFixed(p.comment[i], (std::string(60, char('a' + i)) + " " + std::string(60, char('a' + i))).c_str());
     std::vector<std::string> l = Harmonic(p, 2);
     // Page 1 ran over: Table 2 moved to a page of its own, the report has three pages.
     EXPECT_EQ(Count(l, "c.showPage()"), 2u);

@@ -58,9 +58,11 @@ struct ReportScreens : ::testing::Test {
         ::setenv("TZ", "UTC", 1);
         ResetProgramState();
         SetResourceDir(std::string(ORIVAN_SOURCE_DIR) + "/resources");
-        dir = std::string(ORIVAN_BINARY_DIR) + "/reports_screens";
+        // One directory per test process: CTest runs these tests side by side.
+        dir = std::string(ORIVAN_BINARY_DIR) + "/reports_screens/" + std::to_string(QCoreApplication::applicationPid());
         QDir(QString::fromStdString(dir)).removeRecursively();
         QDir().mkpath(QString::fromStdString(dir));
+        std::atexit([] { QDir(QString::fromStdString(dir)).removeRecursively(); });
         SetProjectDir(dir.c_str());
         UseVirtualClock(true);
         ASSERT_EQ(StartUp(StartOptions{}), 0);
