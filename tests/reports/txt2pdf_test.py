@@ -74,6 +74,23 @@ def test_report_statements_make_a_pdf(tmp_path):
     "y += 1",
     "c.save()",
     "y = b'bytes'",
+    # expressions that would grow without bound, strings and tables in arithmetic
+    "c.drawString(1, 2, 'a' * 100000000)",
+    "y = [1] * 100000000",
+    "tab = Table([[P1]] * 100000000)",
+    "y = 'text'",
+    "x = tab",
+    "y = f'{cm}'",
+    "y = 1e999",
+    "y = " + "-" * 100000 + "1",
+    # mark-up, pictures, links, fonts and style values that reach outside
+    "P1=Paragraph(\"\"\"<font face=Helvetica size=9><img src='/etc/hosts'/></font>\"\"\",getSampleStyleSheet()['BodyText'])",
+    "P1=Paragraph(\"\"\"<font color='red'>x</font>\"\"\",getSampleStyleSheet()['BodyText'])",
+    "c.drawInlineImage('http://localhost/logo.bmp', x, y, b, h)",
+    "c.linkURL('javascript:app.alert(1)', rechteck1)",
+    "c.setFont('../../etc/passwd', 9)",
+    "tab.setStyle(TableStyle([('BACKGROUND',(0,0),(-1,-1),'[x for x in ()]')]))",
+    "y = colors.toColor",
 ])
 def test_other_statements_are_refused_naming_the_line(tmp_path, statement):
     marker = tmp_path / "ran"
@@ -120,3 +137,43 @@ def test_arguments(tmp_path):
     assert p.returncode == 2
     p, _ = run(tmp_path, HEAD, output=tmp_path / "no" / "dir" / "r.pdf")
     assert p.returncode == 1 and "cannot write" in p.stderr
+
+
+def test_lengths_are_numbers_that_cannot_grow_without_bound(tmp_path):
+    # Whole numbers become floats: squaring runs into infinity at once
+    # instead of building an integer of billions of digits.
+    p, pdf = run(tmp_path, HEAD + "y=10\n" + "y=y*y\n" * 40)
+    assert p.returncode == 0, p.stderr
+
+
+def test_nothing_runs_before_every_statement_is_checked(tmp_path):
+    p, pdf = run(tmp_path, HEAD + 'c.drawString(1*cm, y, "first")\n')
+    assert p.returncode == 0
+    before = pdf.read_bytes()
+    p, _ = run(tmp_path, HEAD + 'c.drawString(1*cm, y, "second")\n' * 500 + "import os\n")
+    assert p.returncode == 1 and "line 509" in p.stderr, p.stderr
+    assert pdf.read_bytes() == before
+    assert [f for f in os.listdir(tmp_path) if f.startswith(".txt2pdf")] == []
+
+
+def test_statements_over_several_lines_and_the_lines_errors_name(tmp_path):
+    table = ('P11=Paragraph("""<font face=Helvetica size=9>a</font>""",getSampleStyleSheet()["BodyText"])\n'
+             'tab=Table([[P11,\n"b"]],\ncolWidths=[2*cm,2*cm])\n'
+             'b,h=tab.wrap(19*cm,5*cm)\ntab.drawOn(c,1*cm,y)\n')
+    p, pdf = run(tmp_path, HEAD + table)
+    assert p.returncode == 0, p.stderr
+    assert "a\n" in text_of(pdf)
+    p, _ = run(tmp_path, HEAD + table + "y=y/0\n")
+    assert p.returncode == 1 and "line 15" in p.stderr and "ZeroDivisionError" in p.stderr, p.stderr
+    p, _ = run(tmp_path, HEAD + "tab=Table([[\n" + '"a",\n' * 3000)
+    assert p.returncode == 1 and "line 9" in p.stderr and "syntax error" in p.stderr, p.stderr
+
+
+def test_a_long_script_runs_in_bounded_memory(tmp_path):
+    # 150,000 statements: each is checked and run on its own, no tree of the
+    # whole script is kept (that took some 700 MB).
+    import resource
+    p, pdf = run(tmp_path, HEAD + "y=y-0.01*cm\n" * 150000)
+    assert p.returncode == 0, p.stderr
+    peak_kb = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    assert peak_kb < 200 * 1024, peak_kb
