@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -38,6 +37,7 @@
 #include <set>
 
 #include "platform/ui/model.h"
+#include "platform/ui/qt/column_list.h"
 #include "platform/ui/qt/widgets.h"
 
 namespace ui {
@@ -65,51 +65,6 @@ void FromImage(const QImage& src, Bitmap* b)
         for (int x = 0; x < b->width; ++x) b->argb[size_t(y) * size_t(b->width) + size_t(x)] = img.pixel(x, y);
 }
 
-// List lines with column escapes: ESC "p" <pixels> then "c" (centred at that
-// position), "l" (left-aligned from it) or "r" (right-aligned to it). A list
-// whose dynamic property `column_scale` is set multiplies the positions by it
-// (lists whose positions were laid out for a narrower font).
-class ColumnDelegate : public QStyledItemDelegate {
-public:
-    ColumnDelegate(QObject* parent, double scale) : QStyledItemDelegate(parent), scale_(scale > 0 ? scale : 1.0) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QString raw = index.data(Qt::UserRole).toString();
-        if (!raw.contains(QChar(27))) { QStyledItemDelegate::paint(p, option, index); return; }
-        QStyleOptionViewItem o = option;
-        initStyleOption(&o, index);
-        o.text.clear();
-        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, p, o.widget);
-        p->save();
-        p->setPen(o.palette.color(o.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-        QFontMetrics fm(o.font);
-        QRect r = o.rect.adjusted(3, 0, -3, 0);
-        int x = r.left();
-        char mode = 'l';
-        int i = 0;
-        while (i < raw.size()) {
-            int next = raw.indexOf(QChar(27), i);
-            QString seg = raw.mid(i, next < 0 ? -1 : next - i);
-            int w = fm.horizontalAdvance(seg);
-            int at = mode == 'c' ? x - w / 2 : mode == 'r' ? x - w : x;
-            p->drawText(QRect(at, r.top(), w + 2, r.height()), Qt::AlignVCenter | Qt::AlignLeft, seg);
-            if (next < 0) break;
-            int j = next + 1;
-            if (j < raw.size() && raw[j] == 'p') {
-                int k = j + 1;
-                while (k < raw.size() && raw[k].isDigit()) ++k;
-                x = o.rect.left() + int(raw.mid(j + 1, k - j - 1).toInt() * scale_ + 0.5);
-                mode = k < raw.size() ? raw[k].toLatin1() : 'l';
-                i = k + 1;
-            } else i = j;
-        }
-        p->restore();
-    }
-
-private:
-    double scale_;
-};
-
 class Loader : public QUiLoader {
 public:
     QWidget* createWidget(const QString& cls, QWidget* parent, const QString& name) override
@@ -118,6 +73,7 @@ public:
         if (cls == "OrivanGraph") w = new OrivanGraph(parent);
         else if (cls == "OrivanLed") w = new OrivanLed(parent);
         else if (cls == "OrivanTimer") w = new OrivanTimer(parent);
+        else if (cls == "QListWidget") w = new ColumnList(parent);
         else return QUiLoader::createWidget(cls, parent, name);
         w->setObjectName(name);
         return w;
@@ -379,7 +335,7 @@ public:
             });
         } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
             lw->setContextMenuPolicy(Qt::CustomContextMenu);
-            lw->setItemDelegate(new ColumnDelegate(lw, lw->property("column_scale").toDouble()));
+            if (auto* cl = dynamic_cast<ColumnList*>(lw)) cl->setUp();
             QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, h, id](int row) {
                 if (applying || row < 0) return;
                 SetModel(h, id, [row](Control& cc) { cc.index = row; });
@@ -499,7 +455,13 @@ public:
             }
             break;
         case Kind::TextMsg:
-            if (auto* l = qobject_cast<QLabel*>(w)) l->setText(QString::fromStdString(c.value.s));
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                const QString t = QString::fromStdString(c.value.s);
+                if (l->text() != t) {
+                    l->setText(t);
+                    RefreshListHeadings(l);
+                }
+            }
             break;
         case Kind::Picture:
             if (auto* l = qobject_cast<QLabel*>(w)) {
@@ -524,7 +486,7 @@ public:
         case Kind::ListBox:
             if (auto* lw = qobject_cast<QListWidget*>(w)) {
                 bool same = lw->count() == int(c.items.size());
-                for (int i = 0; same && i < lw->count(); ++i) same = lw->item(i)->text().toStdString() == StripEsc(c.items[size_t(i)].label);
+                for (int i = 0; same && i < lw->count(); ++i) same = lw->item(i)->data(Qt::UserRole).toString().toStdString() == c.items[size_t(i)].label;
                 if (!same) {
                     lw->clear();
                     for (const auto& it : c.items) {
