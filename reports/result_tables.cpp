@@ -91,8 +91,10 @@ int createTableResultNew(int panel, int control, HarmResult record, int highest,
             SetCell(panel, control, 3, row, IsNaN(ratio) || ratio <= 0.0001f ? "" : Number("%f[p2]", ratio));
         } else {
             const float fluct = 100.0f * record.hfmx[n];
+            // Empty for no value or an order never loaded; an order without
+            // a limit (its maximum not a number) shows its value.
             SetCell(panel, control, 2, row,
-                    IsNaN(record.hfmx[n]) || !(ratio > 0.000001f) ? "" : Number("%f[p2]", fluct));
+                    IsNaN(record.hfmx[n]) || ratio <= 0.000001f ? "" : Number("%f[p2]", fluct));
             SetCell(panel, control, 3, row, IsNaN(ratio) ? "" : Number("%f[p2]", ratio));
         }
         Mark(panel, control, 4, row, Fails(record.hilt, n));

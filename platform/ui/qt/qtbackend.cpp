@@ -683,9 +683,23 @@ public:
             QTextDocument doc;
             QFont font("Monospace");
             font.setStyleHint(QFont::TypeWriter);
-            font.setPointSize(j.fontSize);
+            const QString text = QString::fromStdString(j.text);
+            // The longest line fits the page's width (a smaller font rather
+            // than columns broken over two lines), down to 5 points.
+            // (QTextDocument prints inside margins of 2 cm.)
+            const double width = printer.pageLayout().paintRectPixels(printer.resolution()).width() -
+                                 2 * 2 / 2.54 * printer.resolution();
+            double size = j.fontSize;
+            for (; size > 5; size -= 0.5) {
+                font.setPointSizeF(size);
+                const QFontMetricsF fm(font, &printer);
+                double widest = 0;
+                for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, fm.horizontalAdvance(line));
+                if (widest <= width) break;
+            }
+            font.setPointSizeF(size);
             doc.setDefaultFont(font);
-            doc.setPlainText(QString::fromStdString(j.text));
+            doc.setPlainText(text);
             doc.print(&printer);
             return printer.printerState() == QPrinter::Error ? UIE_PrinterFailed : 0;
         }

@@ -3,6 +3,8 @@
 // a flicker run, each saved as a screenshot under build/screenshots; and the
 // printing error paths with no printer installed.
 #include <QApplication>
+#include <cstdlib>
+#include <fstream>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -214,6 +216,30 @@ TEST_F(ReportScreens, AMissingPrinterGivesOneMessage)
     CallCtrlCallback(protocol, PROTOCOL_PRINT, EVENT_COMMIT, 0, 0, &rc);
     Settle();
     EXPECT_EQ(g_texts, std::vector<std::string>{"Error -71. Cannot print page 1"});
+}
+
+TEST_F(ReportScreens, ThePrintedProtocolKeepsItsLinesWhole)
+{
+    const std::string path = dir + "/printed.qel";
+    Para p = rt::RunPara(0, 3, path);
+    p.h_standard = 3;
+    rt::WriteHarmonic(path, p, 3);
+    Load(path);
+    std::string page1, page2;
+    ASSERT_TRUE(PrintedProtocolPages(&page1, &page2));
+    const std::string pdf = dir + "/page1.pdf", txt = dir + "/page1.txt";
+    SetPrintAttribute(ATTR_PRINT_FONT_SIZE, 9);
+    ASSERT_EQ(PrintTextBuffer(page1.c_str(), pdf.c_str()), 0);
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + txt + "'").c_str()), 0);
+    std::ifstream in(txt);
+    std::string line, ranges, check;
+    while (std::getline(in, line)) {
+        if (line.find("The measuring ranges:") != std::string::npos) ranges = line;
+        if (line.find("Voltage check:") != std::string::npos) check = line;
+    }
+    // The longest lines print whole, not broken over two lines.
+    EXPECT_NE(ranges.find("for voltage"), std::string::npos) << ranges;
+    EXPECT_NE(check.find("Phase 3"), std::string::npos) << check;
 }
 
 int main(int argc, char** argv)
