@@ -154,28 +154,26 @@ int PlotTextOfGraph(int panel, int graph)
         int kind = 0, index = 0;
         GetCtrlVal(panel, DIAGNOS_KIND, &kind);
         std::string label;
+        // The chosen kind of plot, then its selections.
+        if (GetCtrlIndex(panel, DIAGNOS_KIND, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_KIND, index, &label);
+        title = label + ":   ";
         if (kind == 3) {
-            // Correlation: the chosen axis quantities.
-            for (int i = 0; i < lines && i < 3; ++i) {
-                GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
-                title += label + ":   ";
-            }
+            // Correlation: the one quantity drawn, the selected line.
+            int sel = 0;
+            if (GetCtrlIndex(panel, DIAGNOS_PLOTLIST, &sel) < 0 || sel < 0 || sel >= lines) sel = 0;
+            GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, sel, &label);
+            title += label;
+        } else if (kind == 4) {
+            std::string a, op, b;
+            int ia = 0, io = 0, ib = 0;
+            if (GetCtrlIndex(panel, DIAGNOS_OPERAND1, &ia) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND1, ia, &a);
+            if (GetCtrlIndex(panel, DIAGNOS_OPERATION, &io) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERATION, io, &op);
+            if (GetCtrlIndex(panel, DIAGNOS_OPERAND2, &ib) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND2, ib, &b);
+            title += a + " " + op + " " + b;
         } else {
-            // The chosen kind of plot, then its selections.
-            if (GetCtrlIndex(panel, DIAGNOS_KIND, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_KIND, index, &label);
-            title = label + ":   ";
-            if (kind == 4) {
-                std::string a, op, b;
-                int ia = 0, io = 0, ib = 0;
-                if (GetCtrlIndex(panel, DIAGNOS_OPERAND1, &ia) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND1, ia, &a);
-                if (GetCtrlIndex(panel, DIAGNOS_OPERATION, &io) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERATION, io, &op);
-                if (GetCtrlIndex(panel, DIAGNOS_OPERAND2, &ib) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND2, ib, &b);
-                title += a + " " + op + " " + b;
-            } else {
-                for (int i = 0; i < lines; ++i) {
-                    GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
-                    title += (i ? ",  " : "") + label;
-                }
+            for (int i = 0; i < lines; ++i) {
+                GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
+                title += (i ? ",  " : "") + label;
             }
         }
         title += "   Logging file: ";

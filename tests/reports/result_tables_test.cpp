@@ -209,10 +209,11 @@ TEST_F(ResultTables, GraphTitles)
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
     EXPECT_EQ(title, "Time curve:   1 U,  2 U   Logging file: titles.qel");
-    SetCtrlVal(diagnos, DIAGNOS_KIND, 3);   // correlation: each axis quantity
+    SetCtrlVal(diagnos, DIAGNOS_KIND, 3);   // correlation: the one line drawn, the selected one
+    SetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, 1);
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
-    EXPECT_EQ(title, "1 U:   2 U:      Logging file: titles.qel");
+    EXPECT_EQ(title, "Correlation:   2 U   Logging file: titles.qel");
 }
 
 TEST_F(ResultTables, FlickerGraphTitle)
