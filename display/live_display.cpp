@@ -436,7 +436,11 @@ void display_time(int period_remaining, int run_remaining)
 void ClearGraph()
 {
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
-    for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) DeleteGraphPlot(measure, g, -1, 1);
+    for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) {
+        DeleteGraphPlot(measure, g, -1, 1);
+        // Harmonic orders and period numbers: ticks on whole numbers only.
+        SetCtrlAttribute(measure, g, ATTR_XPRECISION, 0);
+    }
     std::fill(std::begin(g_bar_top), std::end(g_bar_top), 0.0f);
 }
 
