@@ -53,7 +53,8 @@ int cbLoadFile(int, int, int event, void*, int, int)
         SetCtrlAttribute(diagnos, DIAGNOS_SHOWLIMITS, ATTR_DIMMED, 1);
         SetCtrlAttribute(diagnos, DIAGNOS_PERCENT, ATTR_DIMMED, 1);
     }
-    DrawData(0);
+    // The harmonic graph of L1; the flicker chart stands as the view drew it.
+    if (para.test_kind == 0) DrawData(0);
     CallCtrlCallback(diagnos, DIAGNOS_FRAME, EVENT_VAL_CHANGED, 0, 0, nullptr);
     if (set_parameter) set_parameter(para);
     if (para.test_kind == 0 && (para.h_standard == 2 || para.h_standard == 3)) SetHarmonicVerdicts();

@@ -158,7 +158,13 @@ bool CursorToExtreme(int cursor, bool maximum)
     const int i = maximum ? imx : imn;
     SetGraphCursorIndex(diagnos, DIAGNOS_GRAPH, cursor, plot, i);
     const Fields f = FieldsOf(cursor);
-    SetCtrlVal(diagnos, f.x, XText(xs[size_t(i)]));
+    // the point's index where the plot runs over the indices (frames,
+    // orders, offsets); elsewhere its x as the axis reads it
+    bool over_index = true;
+    for (size_t k = 0; k < xs.size() && over_index; ++k) over_index = xs[k] == double(k);
+    char t[32];
+    Fmt(t, "%s<%i", i);
+    SetCtrlVal(diagnos, f.x, over_index ? std::string(t) : XText(xs[size_t(i)]));
     SetCtrlVal(diagnos, f.y, YText(ys[size_t(i)]));
     if (DiagnosSwitch(DIAGNOS_DIFFERENCE)) ShowDifference();
     return true;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display/plot.h"
+#include "display/plot_quantities.h"
 #include "display/views.h"
 #include "evaluation/verdicts.h"
 #include "panel_ids.h"
@@ -158,22 +159,33 @@ void ShowHarmonic(int phase)
     }
 }
 
-// Where a phase's bars go.
+bool StoredShown() { return workmode == 1 || workmode == 2; }
+
+// Where a phase's bars go, and the settings and kind of the run they show:
+// the run being measured, or the loaded run on the graph panel (its kind
+// from the frame lists, never from a settings page changed since the load).
 struct Target {
     int panel, graph, showlimits, background, slot;
+    const Para* run;
+    bool flicker;
 };
 
 Target TargetOf(int phase)
 {
-    if (workmode == 1 || workmode == 2) return {diagnos, DIAGNOS_GRAPH, DIAGNOS_SHOWLIMITS, VAL_WHITE, 3};
+    if (StoredShown()) {
+        const int kind = LoadedRunKind();
+        const bool flicker = kind == RUN_NONE ? RunPara().test_kind == 1 : kind == RUN_FLICKER;
+        return {diagnos, DIAGNOS_GRAPH, DIAGNOS_SHOWLIMITS, VAL_WHITE, 3, &RunPara(), flicker};
+    }
     const Column& c = kColumns[phase];
-    return {measure, c.graph, c.limits, VAL_BLACK, phase};
+    return {measure, c.graph, c.limits, VAL_BLACK, phase, &para, para.test_kind == 1};
 }
 
 void DrawFlickerBar(int phase, const Target& t)
 {
     const FlkFrame& f = flkbuf[phase];
-    const bool dmax = para.switching == 1;
+    const Para& run = *t.run;
+    const bool dmax = run.switching == 1;
     const float v = dmax ? f.fldx : f.flst;
     if (t.panel == diagnos) {
         SetCtrlAttribute(t.panel, t.graph, ATTR_XNAME, "Number of measurement");
@@ -194,14 +206,14 @@ void DrawFlickerBar(int phase, const Target& t)
     if (first || v > ymax / 1.1 - 0.1 || ymax < wanted) SetAxisScalingMode(t.panel, t.graph, VAL_LEFT_YAXIS, VAL_MANUAL, 0.0, wanted);
     g_bar_top[t.slot] = top;
 
-    const float limit = dmax ? para.dmax_limit : kPstLimit;
+    const float limit = dmax ? run.dmax_limit : kPstLimit;
     const int colour = v > limit ? kRed : kGreen;
     const double n = number[phase];
     if (overflag[phase]) {
         PlotRectangle(t.panel, t.graph, n - kBarHalfWidth, 0.0, n + kBarHalfWidth, v, colour, t.background);
     } else {
         PlotRectangle(t.panel, t.graph, n - kBarHalfWidth, 0.0, n + kBarHalfWidth, v, colour, colour);
-        if (para.fl_periods < kLabelledPeriods) {
+        if (run.fl_periods < kLabelledPeriods) {
             std::string text;
             Fmt(text, "%s<%f[p2]", double(v));
             PlotText(t.panel, t.graph, n - 0.3, v / 2.0, text.c_str(), VAL_MENU_META_FONT, colour, t.background);
@@ -306,27 +318,25 @@ void ShowData(int phase)
 void DrawData(int phase)
 {
     phase = Phase(phase);
-    if (my_dummy == VIEW_PLOTS) {
-        DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
-        int index = -1, code = 0, kind = 0;
-        if (GetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, &index) >= 0 && index >= 0 &&
-            GetValueFromIndex(diagnos, DIAGNOS_PLOTLIST, index, &code) >= 0) {
-            GetCtrlVal(diagnos, DIAGNOS_KIND, &kind);
-            DrawPlot(code, 1, kind);
-        }
+    // The plot view belongs to a stored measurement; a live run always
+    // draws its bars on the measuring page.
+    if (my_dummy == VIEW_PLOTS && StoredShown()) {
+        RedrawSelectedPlot();
         return;
     }
     const Target t = TargetOf(phase);
     SetCtrlAttribute(t.panel, t.graph, ATTR_PLOT_BGCOLOR, t.background);
+    // the x axis counts orders or observation periods
+    SetCtrlAttribute(t.panel, t.graph, ATTR_XPRECISION, 0);
     if (t.panel == diagnos) {
-        if (para.test_kind == 1) {
-            if (para.fl_periods > 0)
-                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, double(para.fl_periods));
+        if (t.flicker) {
+            if (t.run->fl_periods > 0)
+                SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, double(t.run->fl_periods));
         } else {
             SetAxisScalingMode(t.panel, t.graph, VAL_XAXIS, VAL_MANUAL, 0.0, 40.0);
         }
     }
-    if (para.test_kind == 1) DrawFlickerBar(phase, t);
+    if (t.flicker) DrawFlickerBar(phase, t);
     else DrawSpectrum(phase, t);
 }
 
@@ -426,7 +436,11 @@ void display_time(int period_remaining, int run_remaining)
 void ClearGraph()
 {
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
-    for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) DeleteGraphPlot(measure, g, -1, 1);
+    for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) {
+        DeleteGraphPlot(measure, g, -1, 1);
+        // Harmonic orders and period numbers: ticks on whole numbers only.
+        SetCtrlAttribute(measure, g, ATTR_XPRECISION, 0);
+    }
     std::fill(std::begin(g_bar_top), std::end(g_bar_top), 0.0f);
 }
 

@@ -197,13 +197,17 @@ bool CombinedCurveOf(int codeA, int codeB, int op, CombinedCurve* out)
             out->y[i] = r;
         }
         return true;
-    case COMBINE_SCATTER:
+    case COMBINE_SCATTER: {
+        // one point per frame except the last (the series of flicker runs
+        // already end before their last frame)
+        const size_t m = run == RUN_HARMONIC && n > 0 ? n - 1 : n;
         out->scatter = true;
         out->xlabel = lb;
         out->ylabel = la;
-        out->x.assign(b.y.begin(), b.y.begin() + long(n));
-        out->y.assign(a.y.begin(), a.y.begin() + long(n));
+        out->x.assign(b.y.begin(), b.y.begin() + long(m));
+        out->y.assign(a.y.begin(), a.y.begin() + long(m));
         return true;
+    }
     case COMBINE_CORRELATION: {
         out->xlabel = "offset";
         out->ylabel = "R(offset)";
@@ -294,31 +298,52 @@ int CurrentPlotKind()
     return k;
 }
 
-void RedrawPlotList(int kind)
+namespace {
+
+// Deletes every plot; false (title cleared) when there is nothing to draw.
+bool StartRedraw(int kind)
 {
     DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
     const int run = LoadedRunKind();
-    const int n = PlotListCount();
     if (kind == PLOT_TIME && run == RUN_HARMONIC) {
         DiagnosDim(DIAGNOS_PERCENT, 0);
         DiagnosDim(DIAGNOS_SHOWLIMITS, 0);
     }
     WholeXTicks(kind != PLOT_HISTOGRAM && kind != PLOT_CUMULATIVE);
-    if (n == 0 || run == RUN_NONE) {
-        SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
+    if (PlotListCount() > 0 && run != RUN_NONE) return true;
+    SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
+    return false;
+}
+
+void DrawCombinedFromOperands()
+{
+    int a = -1, b = -1, op = 0;
+    GetCtrlVal(diagnos, DIAGNOS_OPERAND1, &a);
+    GetCtrlVal(diagnos, DIAGNOS_OPERAND2, &b);
+    GetCtrlVal(diagnos, DIAGNOS_OPERATION, &op);
+    WholeXTicks(op != COMBINE_SCATTER);
+    DrawCombinedPlot(a, b, op, 1);
+}
+
+}  // namespace
+
+void RedrawPlotList(int kind)
+{
+    if (!StartRedraw(kind)) return;
+    if (kind == PLOT_COMBINED) {
+        DrawCombinedFromOperands();
         return;
     }
-    const int sel = SelectedPlotIndex();
-    if (kind == PLOT_COMBINED) {
-        int a = -1, b = -1, op = 0;
-        GetCtrlVal(diagnos, DIAGNOS_OPERAND1, &a);
-        GetCtrlVal(diagnos, DIAGNOS_OPERAND2, &b);
-        GetCtrlVal(diagnos, DIAGNOS_OPERATION, &op);
-        WholeXTicks(op != COMBINE_SCATTER);
-        DrawCombinedPlot(a, b, op, 1);
-    } else {
-        for (int i = 0; i < n; ++i) DrawPlot(PlotListCode(i), i == sel, kind);
-    }
+    const int n = PlotListCount(), sel = SelectedPlotIndex();
+    for (int i = 0; i < n; ++i) DrawPlot(PlotListCode(i), i == sel, kind);
+}
+
+void RedrawSelectedPlot()
+{
+    const int kind = CurrentPlotKind();
+    if (!StartRedraw(kind)) return;
+    if (kind == PLOT_COMBINED) DrawCombinedFromOperands();   // drawn from its operands
+    else DrawPlot(PlotListCode(SelectedPlotIndex()), 1, kind);
 }
 
 void reset_plot_state() { SetPlotFrameWindow(0, -1); }

@@ -63,6 +63,9 @@ int CurrentPlotKind();
 // Deletes every plot and draws every line of the plot list as `kind` (the
 // combined plot for PLOT_COMBINED); sets the graph's title.
 void RedrawPlotList(int kind);
+// Deletes every plot and draws the selected line of the plot list with the
+// current kind (the combined plot for PLOT_COMBINED).
+void RedrawSelectedPlot();
 
 // Plots a curve, split into separate plots wherever a value is not finite;
 // returns the handle of the first plot (0 when nothing was plotted).

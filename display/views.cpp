@@ -94,7 +94,7 @@ void SetViewMode(int standard)
             if (!ShowFrame(phase, k)) DrawData(phase);
         }
     } else if (PlotListCount() > 0) {
-        RedrawPlotList(CurrentPlotKind());
+        DrawData(phase);   // the plot view: the selected plot
     } else {
         SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, "");
     }

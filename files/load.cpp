@@ -207,6 +207,7 @@ int load_measurement(const char* path, int, int)
     ShowProgress(0);
     ProcessDrawEvents();
     CopyFixed(para.log_file, path);
+    if (TakeRunPara) TakeRunPara();   // the graphs drawn while loading show this run
 
     LogFrameReader reader;
     LogReaderInit(&reader, fd, L);
@@ -240,6 +241,7 @@ int load_measurement(const char* path, int, int)
             }
         }
     }
+    if (TakeRunPara) TakeRunPara();   // with the limits derived above
     if (g_report.interrupted) MessagePopup("Warning", LOG_INTERRUPTED_TEXT);
     else if (g_report.short_read) MessagePopup("Warning", LogErrorText());
     return 0;

@@ -15,4 +15,5 @@ extern void set_parameter(Para record) __attribute__((weak));
 
 extern void DrawFlicker(int phase) __attribute__((weak));
 extern void setup_plot_list() __attribute__((weak));
+extern void TakeRunPara() __attribute__((weak));   // keeps the loaded run's settings for its graphs
 extern void SwitchZoomCursors(int mode) __attribute__((weak));

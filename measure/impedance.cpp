@@ -32,7 +32,6 @@ int SwitchImpedancePath(ViSession vi, int test_kind)
 
 int ReleaseImpedance(ViSession vi)
 {
-    // Output 1 set returns the unit to local operation, as the opening of the
-    // analyser leaves it (output 1 clear would keep it under remote control).
-    return PAMX_writeCmdwithOPCwait(vi, "DOCO1 1;*OPC?\n") >= 0 ? 0 : -1;
+    // Digital output 1 off in the analyser's short command set.
+    return PAMX_writeCmdwithOPCwait(vi, "DOCO1 0;*OPC?\n") >= 0 ? 0 : -1;
 }

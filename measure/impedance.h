@@ -11,6 +11,7 @@
 // (1 flicker, else harmonics), unit back to remote, with 0.5 s between the
 // steps. 0, or -1 after showing the message of the step that failed.
 int SwitchImpedancePath(ViSession vi, int test_kind);
-// End of a test: the unit back to local operation ("DOCO1 1"). 0 or -1
-// (the caller reports "Unable to set impedance to local").
+// End of a test: "DOCO1 0", digital output 1 off, which the test set-up
+// takes as the reference impedance returned to local. 0 or -1 (the caller
+// reports "Unable to set impedance to local").
 int ReleaseImpedance(ViSession vi);

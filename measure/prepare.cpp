@@ -122,11 +122,14 @@ int CommandSet(ViSession vi, int channel)
         Fmt(c, "HTIM %i;*OPC?\n", para.h_hours * 3600 + para.h_minutes * 60 + para.h_seconds);
         if (Wait(vi, c) < 0) return FailInactive("Unable to set command: HTIM");
         if (para.h_standard == 2 || para.h_standard == 3) {
-            // The set-points of the confirmed settings.
+            // The set-points as the settings page holds them.
             if (para.h_class == 2) {
+                GetCtrlVal(setting, A14_PF_SOLL[channel], &para.ctrl_pf[channel]);
+                GetCtrlVal(setting, A14_I_SOLL[channel], &para.ctrl_current[channel]);
                 Fmt(c, "PFSO %f;ISO %f;*OPC?\n", double(para.ctrl_pf[channel]), double(para.ctrl_current[channel]));
                 if (Wait(vi, c) < 0) return FailInactive("Unable to set control values for class C");
             } else if (para.h_class == 3) {
+                GetCtrlVal(setting, A14_P_SOLL[channel], &para.ctrl_power[channel]);
                 Fmt(c, "PSO %f;*OPC?\n", double(para.ctrl_power[channel]));
                 if (Wait(vi, c) < 0) return FailInactive("Unable to set control values for class D");
             }
@@ -142,8 +145,8 @@ int CommandSet(ViSession vi, int channel)
         Fmt(c, "EDIT %i;EVAL %i;SMOO %i;CECD %i;SYSD %i;*OPC?\n", para.h_standard, eval, para.smoothing, para.h_mode,
             para.sys_code);
     if (Wait(vi, c) < 0) return FailInactive("Unable to set command: EDIT, EVAL, SMOO");
-    // A flicker run is stored as edition 2 (the file's record only; the
-    // settings page keeps the harmonic edition).
+    // A flicker run is stored as edition 2 (the settings page keeps the
+    // harmonic edition; a later flicker preparation sees 2).
     if (flicker) para.h_standard = 2;
     // From here on the analyser may answer in packed form.
     run.packed[para.analyser == 1 ? 0 : channel] = true;
@@ -155,7 +158,7 @@ int CommandSet(ViSession vi, int channel)
 
 int FlickerVariant() { return FlickerChoiceFromStandard(para.fl_standard, para.switching); }
 
-bool SendsImpedance() { return FlickerVariant() == 3; }
+bool SendsImpedance() { return para.h_standard == 4 || FlickerVariant() == 3; }
 
 int EvalValue(int h_class) { return h_class == 4 || h_class == 5 ? 2 : h_class; }
 
@@ -172,11 +175,12 @@ int prepare_meas(const char* file, int channel)
     if (channel == 0 || para.analyser == 1) {
         // The identification fills these only from an answer it has read.
         para.model[channel][0] = para.serial_no[channel][0] = para.revision[channel][0] = '\0';
-        if (PAMX_identify(vi, channel) < 0) {
+        const ViStatus st = PAMX_identify(vi, channel);
+        if (st < 0) {
             MeasurementInactive();
-            // A refused firmware has shown its own message; no answer at all has not.
-            if (para.revision[channel][0] == '\0')
-                return Fail("ID not found!\nNo communication possible!\nPlease check interface settings!");
+            // A refused firmware (-1) has shown its own message; a failed
+            // query or read has not.
+            if (st != -1) return Fail("ID not found!\nNo communication possible!\nPlease check interface settings!");
             return -1;
         }
     }

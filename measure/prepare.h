@@ -14,7 +14,8 @@ int start_meas(int channel);
 // (0 base edition, 1 with A1, 2 switching procedure, 3 EN61000-3-11).
 int FlickerVariant();
 // Whether the flicker preparation tells the analyser the reference and test
-// impedance ("ZREF ...;ZTST ..."): for EN61000-3-11 (variant 3).
+// impedance ("ZREF ...;ZTST ..."): while `h_standard` holds 4, or for
+// EN61000-3-11 (variant 3).
 bool SendsImpedance();
 // EVAL value of a class (classes 4 and 5 are sent as 2).
 int EvalValue(int h_class);

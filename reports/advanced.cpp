@@ -141,16 +141,9 @@ void FlickerInfo()
     for (int l = 11; l <= 13; ++l) InfoLine(l, "");
 }
 
-// Three phases: a first row naming the phase of each column.
-void PhaseRow(int list)
-{
-    if (ReportPhases() == 3) Add(advanced, list, Row("Phase", {"1", "2", "3"}));
-}
-
 void DescriptionList(bool harmonic)
 {
     const int L = ADVANCED_DESCRIPTION;
-    PhaseRow(L);
     Add(advanced, L, Row("Measuring instrument", PerPhase([](int p) { return FieldText(para.model[p]); })));
     Add(advanced, L, Row("Serial number", PerPhase([](int p) { return FieldText(para.serial_no[p]); })));
     Add(advanced, L, Row("Software version", PerPhase([](int p) { return FieldText(para.revision[p]); })));
@@ -178,7 +171,6 @@ void ResultsList(bool harmonic)
 {
     const int L = ADVANCED_RESULTS;
     const int P = ReportPhases();
-    PhaseRow(L);
     if (!harmonic) {
         auto flre = [](int32_t bit) { return PerPhase([bit](int p) { return std::string(OkFail(flkbuf[p].flre & bit)); }); };
         if (DmaxOnlyTest()) {
@@ -224,7 +216,6 @@ void ValuesList(bool harmonic)
     Put(label, "Values at %s before end of measuring (informative)", HmsText(fltr));
     SetCtrlAttribute(advanced, ADVANCED_VALUES_GROUP, ATTR_LABEL_TEXT, label.c_str());
     SetCtrlAttribute(advanced, L, ATTR_LABEL_TEXT, label.c_str());
-    PhaseRow(L);
     struct Item { const char* label; const char* format; float HarmFrame::*h; float FlkFrame::*f; };
     static const Item flicker[] = {{"Pst", "%f[w9p3]", nullptr, &FlkFrame::flst},     {"Plt", "%f[w9p3]", nullptr, &FlkFrame::fllt},
                                    {"dmax=", "%f[w9p3]", nullptr, &FlkFrame::fldx},   {"dc=", "%f[w9p3]", nullptr, &FlkFrame::fldc},
@@ -353,8 +344,8 @@ int DrawResultGraph(int phase)
         SetCtrlAttribute(advanced2, g, ATTR_YNAME, dmaxOnly ? "dmax, %" : "Pst");
         const int periods = std::max(0, para.fl_periods);
         SetAxisScalingMode(advanced2, g, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
-        // The last period's bar is drawn whole.
-        SetAxisScalingMode(advanced2, g, VAL_XAXIS, VAL_MANUAL, 0, periods + 0.5);
+        SetAxisScalingMode(advanced2, g, VAL_XAXIS, VAL_MANUAL, 0, periods);
+        SetCtrlAttribute(advanced2, g, ATTR_XPRECISION, 0);   // whole periods
         // The series: 0, then each rising dmax event or each change of Pst.
         std::vector<double> series(size_t(periods) + 1, 0.0);
         size_t n = 1;
@@ -386,6 +377,7 @@ int DrawResultGraph(int phase)
     SetCtrlAttribute(advanced2, g, ATTR_XNAME, "Harmonics");
     SetCtrlAttribute(advanced2, g, ATTR_YNAME, "I/Ilim,%");
     SetAxisScalingMode(advanced2, g, VAL_XAXIS, VAL_MANUAL, 0, 40);
+    SetCtrlAttribute(advanced2, g, ATTR_XPRECISION, 0);   // whole orders
     SetAxisScalingMode(advanced2, g, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
     PlotY(advanced2, g, values, ORDERS, VAL_DOUBLE, VAL_VERTICAL_BAR, VAL_NO_POINT, VAL_SOLID, 1, VAL_BLUE);
     return 0;

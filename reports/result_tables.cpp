@@ -91,8 +91,10 @@ int createTableResultNew(int panel, int control, HarmResult record, int highest,
             SetCell(panel, control, 3, row, IsNaN(ratio) || ratio <= 0.0001f ? "" : Number("%f[p2]", ratio));
         } else {
             const float fluct = 100.0f * record.hfmx[n];
+            // Empty for no value or an order never loaded; an order without
+            // a limit (its maximum not a number) shows its value.
             SetCell(panel, control, 2, row,
-                    IsNaN(record.hfmx[n]) || !(ratio > 0.000001f) ? "" : Number("%f[p2]", fluct));
+                    IsNaN(record.hfmx[n]) || ratio <= 0.000001f ? "" : Number("%f[p2]", fluct));
             SetCell(panel, control, 3, row, IsNaN(ratio) ? "" : Number("%f[p2]", ratio));
         }
         Mark(panel, control, 4, row, Fails(record.hilt, n));
@@ -154,28 +156,26 @@ int PlotTextOfGraph(int panel, int graph)
         int kind = 0, index = 0;
         GetCtrlVal(panel, DIAGNOS_KIND, &kind);
         std::string label;
+        // The chosen kind of plot, then its selections.
+        if (GetCtrlIndex(panel, DIAGNOS_KIND, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_KIND, index, &label);
+        title = label + ":   ";
         if (kind == 3) {
-            // Correlation: the chosen axis quantities.
-            for (int i = 0; i < lines && i < 3; ++i) {
-                GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
-                title += label + ":   ";
-            }
+            // Correlation: the one quantity drawn, the selected line.
+            int sel = 0;
+            if (GetCtrlIndex(panel, DIAGNOS_PLOTLIST, &sel) < 0 || sel < 0 || sel >= lines) sel = 0;
+            GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, sel, &label);
+            title += label;
+        } else if (kind == 4) {
+            std::string a, op, b;
+            int ia = 0, io = 0, ib = 0;
+            if (GetCtrlIndex(panel, DIAGNOS_OPERAND1, &ia) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND1, ia, &a);
+            if (GetCtrlIndex(panel, DIAGNOS_OPERATION, &io) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERATION, io, &op);
+            if (GetCtrlIndex(panel, DIAGNOS_OPERAND2, &ib) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND2, ib, &b);
+            title += a + " " + op + " " + b;
         } else {
-            // The chosen kind of plot, then its selections.
-            if (GetCtrlIndex(panel, DIAGNOS_KIND, &index) >= 0) GetLabelFromIndex(panel, DIAGNOS_KIND, index, &label);
-            title = label + ":   ";
-            if (kind == 4) {
-                std::string a, op, b;
-                int ia = 0, io = 0, ib = 0;
-                if (GetCtrlIndex(panel, DIAGNOS_OPERAND1, &ia) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND1, ia, &a);
-                if (GetCtrlIndex(panel, DIAGNOS_OPERATION, &io) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERATION, io, &op);
-                if (GetCtrlIndex(panel, DIAGNOS_OPERAND2, &ib) >= 0) GetLabelFromIndex(panel, DIAGNOS_OPERAND2, ib, &b);
-                title += a + " " + op + " " + b;
-            } else {
-                for (int i = 0; i < lines; ++i) {
-                    GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
-                    title += (i ? ",  " : "") + label;
-                }
+            for (int i = 0; i < lines; ++i) {
+                GetLabelFromIndex(panel, DIAGNOS_PLOTLIST, i, &label);
+                title += (i ? ",  " : "") + label;
             }
         }
         title += "   Logging file: ";

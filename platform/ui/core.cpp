@@ -155,6 +155,7 @@ Control MakeControl(const CtrlSpec& cs)
         if (ParseDouble(cs.prop("xmin"), &a) && ParseDouble(cs.prop("xmax"), &b)) { c.graph.x.mode = VAL_MANUAL; c.graph.x.min = a; c.graph.x.max = b; }
         if (ParseDouble(cs.prop("ymin"), &a) && ParseDouble(cs.prop("ymax"), &b)) { c.graph.y.mode = VAL_MANUAL; c.graph.y.min = a; c.graph.y.max = b; }
         c.attrs[ATTR_PLOT_BGCOLOR] = Value::ofInt(std::atoi(cs.prop("bgcolor", "16777215").c_str()));
+        if (cs.has("xprecision")) c.attrs[ATTR_XPRECISION] = Value::ofInt(std::atoi(cs.prop("xprecision").c_str()));
         c.attrs[ATTR_GRID_COLOR] = Value::ofInt(VAL_LT_GRAY);
         c.attrs[ATTR_XGRID_VISIBLE] = Value::ofInt(1);
         c.attrs[ATTR_YGRID_VISIBLE] = Value::ofInt(1);

@@ -45,6 +45,12 @@ TEST_F(CursorTest, MinimumOfARepeatedValueIsItsFirstOccurrence)
     ASSERT_TRUE(ui::Commit(diagnos, DIAGNOS_REDMAX));
     EXPECT_EQ(Text(DIAGNOS_RED_X), "5");
     EXPECT_EQ(Text(DIAGNOS_RED_Y), "6.000000");
+
+    // on a correlation too the x field holds the point's index (its offset)
+    ui::UserSetValue(diagnos, DIAGNOS_KIND, PLOT_CORRELATION);
+    ASSERT_TRUE(ui::Commit(diagnos, DIAGNOS_REDMAX));
+    EXPECT_EQ(Text(DIAGNOS_RED_X), "0");   // R(0) of a standardised series is its largest value
+    EXPECT_EQ(Text(DIAGNOS_RED_Y), "1.000000");
 }
 
 TEST_F(CursorTest, DifferenceOnlyWhileBothCursorsAreOn)

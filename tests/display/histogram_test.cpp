@@ -101,13 +101,14 @@ TEST_F(HistogramTest, AutocorrelationLengthsAndAConstantHarmonicQuantity)
     EXPECT_LT(r[0]->y[1], 0.0);
     EXPECT_EQ(G().x.name, "offset");
     EXPECT_EQ(G().y.name, "f,Hz");
-    EXPECT_EQ(Title(), "1 Freq:   1 PF:      Logging file: h.qel");
+    EXPECT_EQ(Title(), "Correlation:   1 Freq   Logging file: h.qel");   // the one drawn
 
     // the power factor is constant: no deviation, a correlation of 0
     ui::UserSelectIndex(diagnos, DIAGNOS_PLOTLIST, 1);
     r = PlotsOf(PLOT_COLOR);
     ASSERT_EQ(r.size(), 1u);
     for (double v : r[0]->y) EXPECT_EQ(v, 0.0);
+    EXPECT_EQ(Title(), "Correlation:   1 PF   Logging file: h.qel");
 
     EXPECT_TRUE(AutocorrelationOf({5.0}, true).empty());   // one frame: nothing to plot
     EXPECT_EQ(AutocorrelationOf({1, 2, 3}, false), (std::vector<double>{(1 + 4 + 9) / 3.0}));

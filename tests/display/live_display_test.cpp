@@ -312,3 +312,16 @@ TEST_F(LiveDisplay, ResultsPageSaysWhetherTheTestPassed)
     GetCtrlVal(results, RESULTS_VERDICT, &v);
     EXPECT_EQ(v, "");
 }
+
+TEST_F(LiveDisplay, ALiveRunDrawsOnTheMeasuringPageWhateverTheGraphPanelShows)
+{
+    // the measuring page's axes count orders and periods in whole numbers
+    for (int g : {MEASURE_GRAPH1, MEASURE_GRAPH2, MEASURE_GRAPH3}) EXPECT_EQ(Attr(measure, g, ATTR_XPRECISION), 0);
+    my_dummy = 4;   // the graph panel was left in the plot view
+    para.test_kind = 0;
+    for (int h = 0; h < ORDERS; ++h) buf[0].limit[h] = NoLimit();
+    buf[0].hiam[1] = 4.0f;
+    DrawData(0);
+    EXPECT_GE(Graph(measure, MEASURE_GRAPH1).plots.size(), 2u);
+    EXPECT_EQ(Graph(measure, MEASURE_GRAPH1).plots.back().y[1], 4.0);
+}

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "display/live_display.h"
+#include "files/load.h"
 #include "state/flicker_bars.h"
 #include "state/workmode.h"
 
@@ -107,15 +108,76 @@ TEST_F(ViewTest, FlickerBarsOnePeriodInAndForTheFinalFrame)
     std::vector<const ui::Plot*> rects;
     for (const auto& p : G().plots)
         if (p.kind == VAL_PLOT_RECT) rects.push_back(&p);
-    // (the load button draws phase L1 once more after the chart: the final bar again, in place)
-    ASSERT_GE(rects.size(), 4u);
+    // each bar once: the load button draws no further bar after the chart
+    ASSERT_EQ(rects.size(), 4u);
     std::set<double> at;
     for (const auto* r : rects) at.insert(r->x[0]);
     EXPECT_EQ(at.size(), 4u);
+    for (const auto& p : G().plots) EXPECT_NE(p.kind, VAL_PLOT_Y);   // and no spectrum
     EXPECT_EQ(rects[0]->fillColor, rects[0]->color);
     EXPECT_EQ(rects[1]->fillColor, VAL_WHITE);
     EXPECT_EQ(rects[1]->x[0], 2 - 0.1);
     EXPECT_EQ(number[0], 4);
+}
+
+TEST_F(ViewTest, BackToThePlotViewDrawsTheSelectedPlot)
+{
+    LoadHarmonic(4, 1, [](int k, int, HarmFrame& f) { f.itrms = float(k); });
+    PlotView({HQ_U, HQ_I});
+    ui::UserSelectIndex(diagnos, DIAGNOS_PLOTLIST, 1);
+    EXPECT_EQ(PlotsOf(PLOT_COLOR).size(), 2u);
+    ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 1);
+    ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 0);
+    auto c = PlotsOf(PLOT_COLOR);
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0]->y, (std::vector<double>{0, 1, 2, 3}));
+    EXPECT_EQ(c[0]->style, VAL_FAT_LINE);
+    EXPECT_EQ(G().y.name, "I,A");
+    // the combined plot, which has no line of its own, from its operands
+    ui::UserSetValue(diagnos, DIAGNOS_KIND, PLOT_COMBINED);
+    ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 1);
+    ui::UserSetValue(diagnos, DIAGNOS_VIEWMODE, 0);
+    EXPECT_EQ(PlotsOf(PLOT_COLOR).size(), 1u);
+    EXPECT_EQ(Title().rfind("Combined:   ", 0), 0u) << Title();
+}
+
+TEST_F(ViewTest, TheStandardViewDrawsTheLoadedRunNotTheSettingsPage)
+{
+    LoadFlicker(8, 1, {}, [](Para& p) { p.fl_periods = 5; });
+    size_t bars = 0;
+    for (const auto& p : G().plots) bars += p.kind == VAL_PLOT_RECT;
+    // a harmonic set-up confirmed since the load
+    para.test_kind = 0;
+    para.fl_periods = 40;
+    ++number[0];
+    DrawData(0);
+    size_t now = 0;
+    for (const auto& p : G().plots) {
+        now += p.kind == VAL_PLOT_RECT;
+        EXPECT_NE(p.kind, VAL_PLOT_Y);   // no spectrum of flicker records
+    }
+    EXPECT_EQ(now, bars + 1);
+    EXPECT_EQ(G().x.max, 5.0);
+    EXPECT_EQ(G().x.name, "Number of measurement");
+    EXPECT_EQ(Attr(diagnos, DIAGNOS_GRAPH, ATTR_XPRECISION), 0);   // whole periods
+}
+
+TEST_F(ViewTest, AFinishedRunsChartFollowsItsOwnSettings)
+{
+    LoadFlicker(8, 1, {}, [](Para& p) { p.fl_periods = 3; });
+    // the next run, loaded as the end of a run loads it (no view switch after it)
+    Para p = tb::MakePara(1, 1);
+    p.fl_periods = 7;
+    std::vector<tb::Set<FlkFrame>> v;
+    for (int k = 1; k <= 8; ++k) {
+        tb::Set<FlkFrame> set{};
+        set[0] = tb::FFrame(k, 0);
+        v.push_back(set);
+        if (k > 1) v.push_back(set);
+    }
+    tb::WriteCurrent(Path("next.qel"), p, v);
+    load_measurement(Path("next.qel").c_str(), -1, -1);
+    EXPECT_EQ(G().x.max, 7.0);
 }
 
 TEST_F(ViewTest, SwitchingProcedureBarsAtTheLastSecondOfEachPeriod)

@@ -101,6 +101,8 @@ TEST_F(Commands, DerivedValues)
     EXPECT_TRUE(SendsImpedance());
     CopyFixed(para.fl_standard, "EN61000-3-3 A1");
     EXPECT_EQ(FlickerVariant(), 1);
-    para.h_standard = 4;   // a harmonic setting does not decide it
+    para.h_standard = 2;
     EXPECT_FALSE(SendsImpedance());
+    para.h_standard = 4;   // left by an EN61000-3-12 set-up
+    EXPECT_TRUE(SendsImpedance());
 }

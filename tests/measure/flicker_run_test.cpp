@@ -11,6 +11,10 @@ struct FlickerRun : RunFixture {
     {
         return std::find(v.begin(), v.end(), s) != v.end();
     }
+    size_t IndexOf(const std::vector<std::string>& v, const std::string& s)
+    {
+        return size_t(std::find(v.begin(), v.end(), s) - v.begin());
+    }
     // Record set k (0-based) of phase p.
     std::vector<unsigned char> Set(const std::vector<unsigned char>& f, int k, int phases, int p = 0)
     {
@@ -44,6 +48,10 @@ TEST_F(FlickerRun, SwitchedLoadStoresLaterCyclesTwiceAndDrawsABarPerPeriod)
                           "EDIT 2;EVAL 0;SYSD 0;*OPC?", ":SOUR:DIG:COND2 1;:SOUR:DIG:COND4 0"})
         EXPECT_TRUE(Has(r, c)) << c;
     EXPECT_FALSE(std::any_of(r.begin(), r.end(), [](const std::string& m) { return m.rfind("ZREF", 0) == 0; }));
+    // The reference impedance in the supply path, output 1 clear at the end.
+    EXPECT_EQ(Device(5)->digital[2], 1);
+    EXPECT_EQ(Device(5)->digital[4], 0);
+    EXPECT_EQ(Device(5)->digital[1], 0);
 
     // The first running cycle once, every later one twice, the closing set
     // once more: an odd count, and the sets pair up after the first.
@@ -134,8 +142,11 @@ TEST_F(FlickerRun, SwitchingProcedureCountsDownOnAPamC)
     EXPECT_GT(dmax_seen, 3.0f);
 }
 
-TEST_F(FlickerRun, ImpedanceIsSentForEN61000_3_11Only)
+TEST_F(FlickerRun, ImpedanceIsSentUnderEdition4OrForEN61000_3_11)
 {
+    auto zref = [](const std::vector<std::string>& r) {
+        return std::count_if(r.begin(), r.end(), [](const std::string& m) { return m.rfind("ZREF", 0) == 0; });
+    };
     // A harmonic set-up under EN61000-3-12 leaves h_standard 4 behind.
     Para p = FlickerSetUp(4, 1, 1, 10, 1);
     p.h_standard = 4;
@@ -147,16 +158,28 @@ TEST_F(FlickerRun, ImpedanceIsSentForEN61000_3_11Only)
     ASSERT_TRUE(RunActive());
     FinishRun();
     auto r = Received(5);
-    EXPECT_FALSE(std::any_of(r.begin(), r.end(), [](const std::string& m) { return m.rfind("ZREF", 0) == 0; }));
+    ASSERT_EQ(zref(r), 1);
+    EXPECT_EQ(IndexOf(r, "ZREF 1;ZTST 0.300000;*OPC?"), IndexOf(r, "FTIM 10;FNRM 1;FLDL 4.000000;*OPC?") + 1);
     LogLayout L;
     int fd = -1;
     ASSERT_GE(LogOpenRead(file.c_str(), &fd, &L), 0);
     LogClose(fd);
     EXPECT_EQ(L.para.h_standard, 2);
+    EXPECT_EQ(para.h_standard, 2);
 
+    // A second flicker preparation sees edition 2: no ZREF for EN61000-3-3.
+    Start("again.qel");
+    ASSERT_TRUE(RunActive());
+    FinishRun();
+    r = Received(5);
+    EXPECT_EQ(zref(r), 1);
+    EXPECT_EQ(std::count(r.begin(), r.end(), "FTIM 10;FNRM 1;FLDL 4.000000;*OPC?"), 2);
+
+    // EN61000-3-11 sends it whatever the edition.
     p = FlickerSetUp(4, 1, 1, 10, 3);
-    p.z_ref = 1;
-    p.z_test = 0.3f;
+    p.h_standard = 0;
+    p.z_ref = 0;
+    p.z_test = 0.25f;
     Confirm(p);
     // The confirmed variant counts, not the page control changed afterwards.
     SetCtrlVal(setting, SETTING_FL_STANDARD, 0);
@@ -165,5 +188,6 @@ TEST_F(FlickerRun, ImpedanceIsSentForEN61000_3_11Only)
     FinishRun();
     r = Received(5);
     EXPECT_TRUE(Has(r, "FTIM 10;FNRM 3;FLDL 4.000000;*OPC?"));
-    EXPECT_TRUE(Has(r, "ZREF 1;ZTST 0.300000;*OPC?"));
+    EXPECT_TRUE(Has(r, "ZREF 0;ZTST 0.250000;*OPC?"));
+    EXPECT_EQ(zref(r), 2);
 }

@@ -56,11 +56,15 @@ TEST_F(HarmonicRun, ClassDRectifierOnOnePamAFailsAndStoresEveryFrame)
                           ":SOUR:DIG:COND4 1;:SOUR:DIG:COND2 0", ":SOUR:DIG:COND1 0", "SYST:LANG SHORT;*OPC?",
                           "FRZ OFF;*OPC?", "MODE 1;*OPC?", "HTIM 10;*OPC?", "PSO 250.000000;*OPC?",
                           "EDIT 3;EVAL 3;SMOO 1;CECD 1;SYSD 0;*OPC?", "FRMT PACKED;*OPC?", "CONT ON", "START",
-                          "CONT OFF;STOP", "FRMT ASCII;*OPC?", "DOCO1 1;*OPC?", "CONT OFF;:GTL"})
+                          "CONT OFF;STOP", "FRMT ASCII;*OPC?", "DOCO1 0;*OPC?", "CONT OFF;:GTL"})
         EXPECT_TRUE(Has(r, c)) << c;
     EXPECT_LT(IndexOf(r, "HTIM 10;*OPC?"), IndexOf(r, "PSO 250.000000;*OPC?"));
     EXPECT_LT(IndexOf(r, "CONT ON"), IndexOf(r, "START"));
     EXPECT_LT(IndexOf(r, "CONT OFF;STOP"), IndexOf(r, "FRMT ASCII;*OPC?"));
+    // Direct supply, output 1 clear at the end.
+    EXPECT_EQ(Device(5)->digital[4], 1);
+    EXPECT_EQ(Device(5)->digital[2], 0);
+    EXPECT_EQ(Device(5)->digital[1], 0);
 
     // The verdict: the 3rd harmonic of a rectifier fails class D.
     int iall = 0;
@@ -92,7 +96,7 @@ TEST_F(HarmonicRun, ThreePamAHeaterPassesClassAWithACommandSetEach)
         EXPECT_TRUE(Has(r, "CONT OFF;:GTL")) << a;
         // Only the first analyser switches the reference impedance.
         EXPECT_EQ(Has(r, ":SOUR:DIG:COND1 0"), a == 5) << a;
-        EXPECT_EQ(Has(r, "DOCO1 1;*OPC?"), a == 5) << a;
+        EXPECT_EQ(Has(r, "DOCO1 0;*OPC?"), a == 5) << a;
     }
     const int iall[3] = {RESULTS_IALL1, RESULTS_IALL2, RESULTS_IALL3};
     for (int ph = 0; ph < 3; ++ph) {
@@ -148,9 +152,20 @@ TEST_F(HarmonicRun, ClassCLampOnPamBSendsItsSetPointsAndRefusesThreePhases)
     ASSERT_TRUE(RunActive());
     Run(20);
     ASSERT_FALSE(RunActive());
-    const auto r = Received(5);
+    auto r = Received(5);
     EXPECT_TRUE(Has(r, ":SENS:CURR:DET1 0"));
     EXPECT_TRUE(Has(r, "PFSO 0.950000;ISO 0.140000;*OPC?"));
+    // The set-points are taken from the settings page's fields into the record.
+    Confirm(p);
+    SetCtrlVal(setting, A14_PF_SOLL[0], 0.9);
+    SetCtrlVal(setting, A14_I_SOLL[0], 0.125);
+    Start("again.qel");
+    ASSERT_TRUE(RunActive());
+    FinishRun();
+    r = Received(5);
+    EXPECT_TRUE(Has(r, "PFSO 0.900000;ISO 0.125000;*OPC?"));
+    EXPECT_FLOAT_EQ(para.ctrl_pf[0], 0.9f);
+    EXPECT_FLOAT_EQ(para.ctrl_current[0], 0.125f);
     EXPECT_TRUE(Has(r, "EDIT 3;EVAL 2;SMOO 1;CECD 1;SYSD 0;*OPC?"));
 
     // A PAM-B measures one phase: a three-phase set-up is refused before anything is opened.

@@ -177,6 +177,21 @@ TEST_F(RunFailure, FailedStartsCloseWhatTheyOpened)
     EXPECT_EQ(Errors().back(), "Lost connection");
     EXPECT_FALSE(FileExists((dir + "/c.qel").c_str(), nullptr));
 
+    // A refused firmware, also one without a version text: its own message only.
+    para.phases = 3;
+    for (const std::string version : {"0.980", ""}) {
+        Device(5)->identity.firmware = version;
+        const size_t shown = Errors().size();
+        ui::QueueFileSelect(dir + "/d.qel");
+        ui::QueueMessageAck();
+        ASSERT_TRUE(ui::Click(measure, MEASURE_START));
+        ExpectNothingOpen();
+        ASSERT_EQ(Errors().size(), shown + 1) << version;
+        EXPECT_EQ(Errors().back(), "Wrong PAM-A software!\nRequired Version  1.000, is Version " + version +
+                                       "\nPlease contact the manufacturer");
+    }
+    Device(5)->identity.firmware = "2.510";
+
     // The stop side of the toggle does nothing without a run.
     SetCtrlVal(measure, MEASURE_START, 0);
     EXPECT_EQ(cbStart(measure, MEASURE_START, EVENT_VAL_CHANGED, nullptr, 0, 0), 0);
@@ -287,7 +302,7 @@ TEST_F(RunFailure, UnreadableResultsLeaveTheFileInterruptedButTheAnalyserClosed)
     EXPECT_EQ(Errors()[0], "Unable to set command: READ RESULT DATA");
     EXPECT_EQ(ui::PopupLog().back().title, "Warning");
     const auto r = Received(5);
-    for (const char* c : {"FRMT ASCII;*OPC?", "DOCO1 1;*OPC?", "CONT OFF;:GTL"}) EXPECT_EQ(Times(r, c), 1u) << c;
+    for (const char* c : {"FRMT ASCII;*OPC?", "DOCO1 0;*OPC?", "CONT OFF;:GTL"}) EXPECT_EQ(Times(r, c), 1u) << c;
     EXPECT_TRUE(LastLoadReport().interrupted);
     EXPECT_EQ(Count(), stored);
     EXPECT_EQ(FileBytes().size(), size_t(3492 + stored * 460));
@@ -305,7 +320,7 @@ TEST_F(RunFailure, GarbledFlickerAnswerIsKeptInSignalTxt)
     ui::QueueMessageAck();
     ui::QueueMessageAck();   // the driver finds no operation-complete answer on closing
     EXPECT_EQ(FlickerTick(), TICK_FAILED);
-    EXPECT_EQ(ui::PopupLog().back().title, "Answer to DOCO1 1;*OPC?\n");
+    EXPECT_EQ(ui::PopupLog().back().title, "Answer to DOCO1 0;*OPC?\n");
     Device(5)->faults.garbage = false;
     ExpectNothingOpen();
     ASSERT_FALSE(Errors().empty());

@@ -106,9 +106,15 @@ TEST_F(ResultTables, HarmonicResultTableOfEachPhase)
     EXPECT_EQ(CellText(results, RESULTS_TABLE2, 6, 4), "");
     EXPECT_EQ(CellColour(results, RESULTS_TABLE2, 6, 4), VAL_WHITE);
     EXPECT_EQ(CellText(results, RESULTS_TABLE2, 6, 6), "fail");   // voltage flag of order 5
-    // Order 1 has no limit: ratio and fluctuation empty.
+    // Order 1 has no limit: the ratio empty; the fluctuation is empty only
+    // for a maximum of at most 0.000001, which a missing one is not.
     EXPECT_EQ(CellText(results, RESULTS_TABLE1, 3, 2), "");
-    EXPECT_EQ(CellText(results, RESULTS_TABLE1, 2, 2), "");
+    EXPECT_EQ(CellText(results, RESULTS_TABLE1, 2, 2), "0.00");
+    // An order whose largest ratio is 0: no fluctuation shown.
+    max[0][7] = 0.0f;
+    createTableResultNew(results, RESULTS_TABLE1, buf_result[0], 40, 0);
+    EXPECT_EQ(CellText(results, RESULTS_TABLE1, 2, 8), "");
+    EXPECT_EQ(CellText(results, RESULTS_TABLE1, 3, 8), "0.00");
 }
 
 TEST_F(ResultTables, En61000_3_12ClearsTheFluctuationColumn)
@@ -209,10 +215,11 @@ TEST_F(ResultTables, GraphTitles)
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
     EXPECT_EQ(title, "Time curve:   1 U,  2 U   Logging file: titles.qel");
-    SetCtrlVal(diagnos, DIAGNOS_KIND, 3);   // correlation: each axis quantity
+    SetCtrlVal(diagnos, DIAGNOS_KIND, 3);   // correlation: the one line drawn, the selected one
+    SetCtrlIndex(diagnos, DIAGNOS_PLOTLIST, 1);
     PlotTextOfGraph(diagnos, DIAGNOS_GRAPH);
     GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &title);
-    EXPECT_EQ(title, "1 U:   2 U:      Logging file: titles.qel");
+    EXPECT_EQ(title, "Correlation:   2 U   Logging file: titles.qel");
 }
 
 TEST_F(ResultTables, FlickerGraphTitle)

@@ -105,6 +105,12 @@ struct GraphPage : ::testing::Test {
         ASSERT_NE(page, nullptr);
         ASSERT_TRUE(page->grab().save(QString::fromStdString(kShots + "/" + name + ".png"))) << name;
     }
+    std::string Title()
+    {
+        std::string t;
+        GetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_LABEL_TEXT, &t);
+        return t;
+    }
     void Plots(std::initializer_list<int> codes, int kind)
     {
         SetCtrlVal(diagnos, DIAGNOS_VIEWMODE, 0);
@@ -164,6 +170,10 @@ TEST_F(GraphPage, FlickerRunBarsAndPst)
     Shot("graph_standard_flicker");
     Plots({FQ_PST}, PLOT_CUMULATIVE);
     Shot("graph_flicker_cumulative");
+    // the switched load's momentary flicker repeats with its switching period
+    Plots({FQ_PMOM}, PLOT_CORRELATION);
+    EXPECT_EQ(Title(), "Correlation:   1 Pmom   Logging file: flicker.qel");
+    Shot("graph_flicker_correlation");
 }
 
 TEST_F(GraphPage, RightClickOnTheFrameSelectorOpensTheFrameValues)

@@ -191,6 +191,10 @@ TEST_F(RunScreens, FlickerTestOfASwitchedLoad)
     Start("flicker.qel");
     Run(62);
     ASSERT_TRUE(RunActive());
+    // Period numbers are whole: so are the ticks of the bar graph's x axis.
+    int precision = -1;
+    GetCtrlAttribute(measure, MEASURE_GRAPH1, ATTR_XPRECISION, &precision);
+    EXPECT_EQ(precision, 0);
     Shot(measure, "run_flicker_measuring");
     Run(60);
     ASSERT_FALSE(RunActive());

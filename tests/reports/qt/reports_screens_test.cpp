@@ -3,6 +3,8 @@
 // a flicker run, each saved as a screenshot under build/screenshots; and the
 // printing error paths with no printer installed.
 #include <QApplication>
+#include <cstdlib>
+#include <fstream>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -18,6 +20,7 @@
 
 #include "panel_ids.h"
 #include "platform/ui/model.h"
+#include "platform/ui/qt/column_list.h"
 #include "platform/ui/qt/qtbackend.h"
 #include "reports/protocol.h"
 #include "state/reset.h"
@@ -87,6 +90,19 @@ struct ReportScreens : ::testing::Test {
 };
 std::string ReportScreens::dir;
 
+// The lists' columns: every line's column k at one place, no column running
+// into the next, the phase heading centred over each phase's columns.
+void ExpectColumnsApart(int panel, int control)
+{
+    auto* list = dynamic_cast<ColumnList*>(ControlWidget(panel, control));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->aligned());
+    const ColumnList::Layout& l = list->layout();
+    ASSERT_GT(l.anchor.size(), 1u);
+    for (size_t k = 1; k < l.anchor.size(); ++k) EXPECT_GT(l.left[k], l.right[k - 1]) << "column " << k;
+    EXPECT_LE(l.right.back(), list->viewport()->width());
+}
+
 }  // namespace
 
 TEST_F(ReportScreens, HarmonicProtocolPageDialogAndDetailedProtocol)
@@ -132,6 +148,7 @@ TEST_F(ReportScreens, HarmonicProtocolPageDialogAndDetailedProtocol)
     EXPECT_TRUE(PanelWidget(advanced2)->isVisible());
     EXPECT_FALSE(PanelWidget(advanced)->isVisible());
     Shot(advanced2, "detailed_protocol_2_harmonic");
+    ExpectColumnsApart(advanced2, ADVANCED2_TABLE);
     CallCtrlCallback(advanced2, ADVANCED2_CLOSE, EVENT_COMMIT, 0, 0, nullptr);
     Settle();
     EXPECT_FALSE(PanelWidget(advanced2)->isVisible());
@@ -148,6 +165,34 @@ TEST_F(ReportScreens, FlickerDetailedProtocol)
     Shot(advanced, "detailed_protocol_1_flicker");
     CallCtrlCallback(advanced, ADVANCED_NEXT, EVENT_COMMIT, 0, 0, nullptr);
     Shot(advanced2, "detailed_protocol_2_flicker");
+    CallCtrlCallback(advanced2, ADVANCED2_CLOSE, EVENT_COMMIT, 0, 0, nullptr);
+    Settle();
+}
+
+TEST_F(ReportScreens, DetailedProtocolColumnsOfThreePhasesAndOfOne)
+{
+    const std::string flicker = dir + "/flicker3.qel";
+    Para p = rt::RunPara(1, 3, flicker);
+    p.fl_periods = 6;
+    rt::WriteFlicker(flicker, p, rt::FlickerEntries(p));
+    Load(flicker);
+    CallCtrlCallback(protocol, PROTOCOL_ADVANCED, EVENT_COMMIT, 0, 0, nullptr);
+    Shot(advanced, "detailed_protocol_1_flicker3");
+    for (int list : {ADVANCED_DESCRIPTION, ADVANCED_RESULTS, ADVANCED_VALUES}) ExpectColumnsApart(advanced, list);
+    CallCtrlCallback(advanced, ADVANCED_NEXT, EVENT_COMMIT, 0, 0, nullptr);
+    Shot(advanced2, "detailed_protocol_2_flicker3");
+    ExpectColumnsApart(advanced2, ADVANCED2_TABLE);
+    CallCtrlCallback(advanced2, ADVANCED2_CLOSE, EVENT_COMMIT, 0, 0, nullptr);
+
+    const std::string harmonic = dir + "/harmonic1.qel";
+    Para h = rt::RunPara(0, 1, harmonic);
+    h.h_standard = 1;
+    rt::WriteHarmonic(harmonic, h, 4);
+    Load(harmonic);
+    CallCtrlCallback(protocol, PROTOCOL_ADVANCED, EVENT_COMMIT, 0, 0, nullptr);
+    CallCtrlCallback(advanced, ADVANCED_NEXT, EVENT_COMMIT, 0, 0, nullptr);
+    Shot(advanced2, "detailed_protocol_2_harmonic1");
+    ExpectColumnsApart(advanced2, ADVANCED2_TABLE);
     CallCtrlCallback(advanced2, ADVANCED2_CLOSE, EVENT_COMMIT, 0, 0, nullptr);
     Settle();
 }
@@ -171,6 +216,30 @@ TEST_F(ReportScreens, AMissingPrinterGivesOneMessage)
     CallCtrlCallback(protocol, PROTOCOL_PRINT, EVENT_COMMIT, 0, 0, &rc);
     Settle();
     EXPECT_EQ(g_texts, std::vector<std::string>{"Error -71. Cannot print page 1"});
+}
+
+TEST_F(ReportScreens, ThePrintedProtocolKeepsItsLinesWhole)
+{
+    const std::string path = dir + "/printed.qel";
+    Para p = rt::RunPara(0, 3, path);
+    p.h_standard = 3;
+    rt::WriteHarmonic(path, p, 3);
+    Load(path);
+    std::string page1, page2;
+    ASSERT_TRUE(PrintedProtocolPages(&page1, &page2));
+    const std::string pdf = dir + "/page1.pdf", txt = dir + "/page1.txt";
+    SetPrintAttribute(ATTR_PRINT_FONT_SIZE, 9);
+    ASSERT_EQ(PrintTextBuffer(page1.c_str(), pdf.c_str()), 0);
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + txt + "'").c_str()), 0);
+    std::ifstream in(txt);
+    std::string line, ranges, check;
+    while (std::getline(in, line)) {
+        if (line.find("The measuring ranges:") != std::string::npos) ranges = line;
+        if (line.find("Voltage check:") != std::string::npos) check = line;
+    }
+    // The longest lines print whole, not broken over two lines.
+    EXPECT_NE(ranges.find("for voltage"), std::string::npos) << ranges;
+    EXPECT_NE(check.find("Phase 3"), std::string::npos) << check;
 }
 
 int main(int argc, char** argv)
