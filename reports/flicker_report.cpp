@@ -56,13 +56,10 @@ void TestResultsTable(ReportScript& s)
                                "[P15,P25,P35,P45],[P16,P26,P36,P46],],colWidths=[6*cm, 1.5*cm,1.5*cm,1.5*cm])\n";
     t.height = ReportScript::ParagraphTableHeight(
         rows, 9, P == 1 ? std::vector<double>{6, 1.5} : std::vector<double>{6, 1.5, 1.5, 1.5}, 19.0);
-    t.style = "tab1.setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n";
     t.caption = "Table 2";
     t.captionX = P == 1 ? "10.5*cm" : "15.5*cm";
     t.drawX = P == 1 ? "4*cm" : "5*cm";
-    s.Heading("Test results", t.height);
-    s.Raw(part.text);
-    DrawSmallTable(s, t);
+    DrawHeadedTable(s, "Test results", part, t);
     s.Move("y = y - .5*cm\n", 0.5);
 }
 
@@ -94,13 +91,11 @@ void ValuesTable(ReportScript& s)
                                   "[P112,P212,P312,P412]],colWidths=[5*cm, 2.5*cm,2.5*cm,2.5*cm],") +
                       heights;
     t.height = 12 * 0.5;
-    t.style = "tab.setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n";
     t.caption = "Table 3";
     t.captionX = P == 1 ? "10*cm" : "16.5*cm";
     t.drawX = "4*cm";
-    s.Heading("Values measured at " + HmsText(flkbuf[0].fltr) + " before end of measurement (informative only)", t.height);
-    s.Raw(part.text);
-    DrawSmallTable(s, t);
+    DrawHeadedTable(s, "Values measured at " + HmsText(flkbuf[0].fltr) + " before end of measurement (informative only)",
+                    part, t);
 }
 
 }  // namespace

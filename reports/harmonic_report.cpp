@@ -132,13 +132,10 @@ void TestResultsTable(ReportScript& s)
                            "[P19,P29,P39,P49],],colWidths=[6*cm, 1.5*cm,1.5*cm,1.5*cm])\n";
     t.height = ReportScript::ParagraphTableHeight(
         rows, 9, P == 1 ? std::vector<double>{6, 6} : std::vector<double>{6, 1.5, 1.5, 1.5}, 19.0);
-    t.style = "tab1.setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n";
     t.caption = "Table 2";
     t.captionX = P == 1 ? "14*cm" : "15.5*cm";
     t.drawX = P == 1 ? "4*cm" : "5*cm";
-    s.Heading("Test results", t.height);
-    s.Raw(part.text);
-    DrawSmallTable(s, t);
+    DrawHeadedTable(s, "Test results", part, t);
     s.Move("y = y - .5*cm\n", 0.5);
 }
 
@@ -201,13 +198,11 @@ int createResultTableH2_pdf(ReportScript& s)
                             "colWidths=[5*cm, 2.5*cm,2.5*cm,2.5*cm],"
                             "rowHeights=[0.5*cm,0.5*cm,0.5*cm,0.5*cm,0.5*cm,0.5*cm,0.5*cm,0.5*cm])\n";
     t3.height = 8 * 0.5;
-    t3.style = "tab.setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n";
     t3.caption = "Table 3";
     t3.captionX = P == 1 ? "15*cm" : "16.5*cm";
     t3.drawX = "4*cm";
-    s.Heading("Values measured at " + HmsText(buf[0].fltr) + " before end of measurement (informative only)", t3.height);
-    s.Raw(part.text);
-    DrawSmallTable(s, t3);
+    DrawHeadedTable(s, "Values measured at " + HmsText(buf[0].fltr) + " before end of measurement (informative only)",
+                    part, t3);
     s.Move("y=y-.5*cm\n", 0.5);
 
     // Table 4: the per-order evaluation, six columns per phase.

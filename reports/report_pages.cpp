@@ -91,13 +91,10 @@ void DescriptionTable(ReportScript& s, const char* oneStatement, const char* one
                                                       : std::vector<double>{5, 2.5})
                                               : std::vector<double>{5, 2.5, 2.5, 2.5};
     t.height = ReportScript::ParagraphTableHeight(rows, 9, widths, 19.0);
-    t.style = "tab.setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n";
     t.caption = "Table 1";
     t.captionX = P == 1 ? oneCaptionX : "16.5*cm";
     t.drawX = "4*cm";
-    s.Heading("Description", t.height);
-    s.Raw(part.text);
-    DrawSmallTable(s, t);
+    DrawHeadedTable(s, "Description", part, t);
     s.Move("y=y-1*cm\n", 1.0);
 }
 

@@ -301,7 +301,8 @@ void DrawSmallTable(ReportScript& s, const SmallTable& t)
 {
     s.Need(t.height);
     s.text += t.statement;
-    s.text += t.style;
+    s.text += t.style.empty() ? t.var + ".setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n"
+                              : t.style;
     s.text += "b,h=" + t.var + ".wrap(19*cm,5*cm)\n";
     s.text += "c.setFont(\"Helvetica\", 6)\n";
     s.font = 6;
@@ -309,6 +310,13 @@ void DrawSmallTable(ReportScript& s, const SmallTable& t)
     s.text += "c.drawRightString(" + t.captionX + ",y+0.2*cm,\"" + t.caption + "\")\n";
     s.text += "y=y-h\n" + t.var + ".drawOn(c," + t.drawX + ",y)\n";
     s.y -= t.height;
+}
+
+void DrawHeadedTable(ReportScript& s, const std::string& heading, const ReportScript& cells, const SmallTable& t)
+{
+    s.Heading(heading, t.height);
+    s.Raw(cells.text);
+    DrawSmallTable(s, t);
 }
 
 void DrawLargeTable(ReportScript& s, const LargeTable& t)

@@ -82,7 +82,8 @@ public:
 // Small table: cells are written, then the fixed statement, style, wrap,
 // caption and drawing. `statement` is the Table statement line,
 // `captionX`/`drawX` the positions (cm text such as "14*cm"), `height` the
-// estimated height in cm.
+// estimated height in cm. Without a style line the table gets a black grid
+// of 0.5.
 struct SmallTable {
     std::string var;                 // "tab", "tab1", "tabelle"
     std::string statement;           // "tab=Table([...])\n"
@@ -92,6 +93,8 @@ struct SmallTable {
     double height = 0;
 };
 void DrawSmallTable(ReportScript& s, const SmallTable& t);
+// The heading (kept on the page with the table), the cells and the table.
+void DrawHeadedTable(ReportScript& s, const std::string& heading, const ReportScript& cells, const SmallTable& t);
 
 // Large table (cell names P<column>_<row>): header row 1 and the data rows
 // with their label cells; cells already written. Rows that do not fit on the
