@@ -39,13 +39,6 @@ const bool kSollIds = [] {
 const int kTestData[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
                           SETTING_MANUFACTURER, SETTING_TYPE, SETTING_SERIAL};
 
-// A fixed-length field as a terminated text (the field may lack its zero).
-template <size_t N>
-std::string Text(const char (&field)[N])
-{
-    return std::string(field, FixedLen(field, N));
-}
-
 void Callback(int panel, int control, int event) { CallCtrlCallback(panel, control, event, 0, 0, nullptr); }
 
 // Results-panel fields of the rated and measured control values, six per phase.
@@ -176,11 +169,11 @@ void set_parameter(Para record)
 
     // 3. comment lines and test data
     ResetTextBox(setting, SETTING_COMMENT, "");
-    for (int i = 0; i < 7; ++i) InsertTextBoxLine(setting, SETTING_COMMENT, -1, Text(r.comment[i]).c_str());
-    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kTestData[i], Text(r.test_data[i]));
+    for (int i = 0; i < 7; ++i) InsertTextBoxLine(setting, SETTING_COMMENT, -1, FixedText(r.comment[i]).c_str());
+    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kTestData[i], FixedText(r.test_data[i]));
 
     // 4. printer port and external sensors
-    SetCtrlVal(setting, SETTING_PRINTER, Text(r.printer_port));
+    SetCtrlVal(setting, SETTING_PRINTER, FixedText(r.printer_port));
     for (int p = 0; p < 3; ++p) SetCtrlVal(setting, SETTING_EXT_ID[p], r.ext_sensor[p] ? 1 : 0);
     for (int p = 0; p < 3; ++p) Callback(setting, SETTING_EXT_ID[p], EVENT_VAL_CHANGED);
 

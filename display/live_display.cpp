@@ -414,7 +414,7 @@ void SetResultsPanel(int kind)
     }
     // The verdict line belongs to results that are shown.
     SetCtrlVal(results, RESULTS_VERDICT, workmode == 1 ? OverallVerdict(kind) : std::string());
-    SetCtrlVal(results, RESULTS_FILE, workmode == 1 ? std::string(para.log_file, FixedLen(para.log_file, sizeof para.log_file))
+    SetCtrlVal(results, RESULTS_FILE, workmode == 1 ? FixedText(para.log_file)
                                                     : std::string());
 }
 

@@ -12,9 +12,6 @@ namespace {
 Para g_run_para{};
 bool g_have_run_para = false;
 
-// Text of a fixed-length field that may lack its terminating zero.
-std::string FieldText(const char* field, size_t size) { return std::string(field, FixedLen(field, size)); }
-
 const char* const kHNames[] = {"U", "I", "P", "S", "Q", "PF", "Freq", "UTHD", "ITHD", "Ithc", "Ipoh", "Uover", "Iover"};
 const char* const kHLabels[] = {"U,V", "I,A", "P,W", "S,VA", "Q,VAr", "power factor", "f,Hz", "THD(U),%",
                                 "THD(I)%", "Ithc, A", "Ipoh, A", "Uover, %", "Iover, %"};
@@ -86,12 +83,12 @@ std::string QuantityName(int kind, int q)
             return t;
         }
         if (q == HQ_IPOH) return p.h_standard == 4 ? "Pwhd" : "Ipoh";
-        if (q >= HQ_AI1) return FieldText(p.ai_name[q - HQ_AI1], sizeof p.ai_name[0]);
+        if (q >= HQ_AI1) return FixedText(p.ai_name[q - HQ_AI1], sizeof p.ai_name[0]);
         return kHNames[q - HQ_U];
     }
     if (kind == RUN_FLICKER) {
         if (q < 0 || q >= F_QUANTITIES) return "";
-        if (q >= FQ_AI1) return FieldText(p.ai_name[q - FQ_AI1], sizeof p.ai_name[0]);
+        if (q >= FQ_AI1) return FixedText(p.ai_name[q - FQ_AI1], sizeof p.ai_name[0]);
         return kFNames[q];
     }
     return "";
@@ -103,13 +100,13 @@ std::string QuantityLabel(int kind, int q, int phase, bool percent)
     if (kind == RUN_HARMONIC) {
         if (q < 0 || q >= H_QUANTITIES) return "";
         if (q <= MAX_ORDER) return percent ? "Iharm,%" : "Iharm,A";
-        if (q >= HQ_AI1) return FieldText(p.ai_name[q - HQ_AI1], sizeof p.ai_name[0]);
+        if (q >= HQ_AI1) return FixedText(p.ai_name[q - HQ_AI1], sizeof p.ai_name[0]);
         return kHLabels[q - HQ_U];
     }
     if (kind == RUN_FLICKER) {
         if (q < 0 || q >= F_QUANTITIES) return "";
         if (q == FQ_PMOM) return phase == 0 ? "pu" : "p.u";
-        if (q >= FQ_AI1) return FieldText(p.ai_name[q - FQ_AI1], sizeof p.ai_name[0]);
+        if (q >= FQ_AI1) return FixedText(p.ai_name[q - FQ_AI1], sizeof p.ai_name[0]);
         return kFLabels[q];
     }
     return "";

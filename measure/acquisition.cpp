@@ -36,8 +36,6 @@ const int kShowData[3] = {MEASURE_SHOWDATA1, MEASURE_SHOWDATA2, MEASURE_SHOWDATA
 const int kPwhdLamp[3] = {MEASURE_PWHD_OK1, MEASURE_PWHD_OK2, MEASURE_PWHD_OK3};
 const int kThdLamp[3] = {MEASURE_THD_OK1, MEASURE_THD_OK2, MEASURE_THD_OK3};
 
-int Phases() { return para.phases < 1 ? 1 : para.phases > 3 ? 3 : para.phases; }
-
 // Channels read each tick: every channel in use, or channel 0 of a PAM-C.
 bool ReadsChannel(int ch) { return para.analyser == 1 ? ch == 0 : instrument[ch] != 0; }
 
@@ -90,7 +88,7 @@ void Accept(const ViInt32* bytes, unsigned char* records, size_t record)
 
 int Store(void* records, int record_size)
 {
-    if (LogAppendSet(fid, records, Phases(), record_size, &size) < 0) {
+    if (LogAppendSet(fid, records, ActivePhases(), record_size, &size) < 0) {
         FileWriteFailed();
         return TICK_FAILED;
     }
@@ -170,12 +168,12 @@ void CountPeriods(int state)
     }
     if (!complete) return;
     for (int ch = 0; ch < 3; ++ch) ++number[ch];
-    for (int ch = 0; ch < Phases(); ++ch) {
+    for (int ch = 0; ch < ActivePhases(); ++ch) {
         int on = 0;
         GetCtrlVal(measure, kShowGraph[ch], &on);
         if (instrument[ch] && on) DrawData(ch);
     }
-    for (int ch = 0; ch < Phases(); ++ch) overflag[ch] = 0;
+    for (int ch = 0; ch < ActivePhases(); ++ch) overflag[ch] = 0;
 }
 
 }  // namespace
@@ -233,7 +231,7 @@ void FlickerFrameCheck(float counter, int bytes)
 int HarmonicTick()
 {
     ViInt32 bytes[3] = {0, 0, 0};
-    const int P = Phases();
+    const int P = ActivePhases();
     if (para.analyser == 1) {
         ViStatus st = PAMX_CreadInstrDataBinary(id[0], kScratch, scratch[0], &bytes[0]);
         if (st == PAMX_NO_ANSWER && Timer() - time0 < QUIET_LIMIT) return TICK_NONE;
@@ -346,7 +344,7 @@ int FlickerReadFailure(int ch, ViStatus st)
 int FlickerTick()
 {
     ViInt32 bytes[3] = {0, 0, 0};
-    const int P = Phases();
+    const int P = ActivePhases();
     for (int ch = 0; ch < 3; ++ch) {
         if (!ReadsChannel(ch)) continue;
         ViStatus st = ReadBounded(id[ch], scratch[ch], &bytes[ch], READ_BOUND);

@@ -30,6 +30,8 @@ int32_t start_flag = 0;
 double time0 = 0;
 float t_delay = 0;
 RunState run;
+
+int ActivePhases() { return para.phases < 1 ? 1 : para.phases > 3 ? 3 : para.phases; }
 std::FILE* lost_cycle_stream = stdout;
 
 namespace {

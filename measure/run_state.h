@@ -34,6 +34,9 @@ struct RunState {
 };
 extern RunState run;
 
+// Phases of the run being measured: `para.phases` within 1..3.
+int ActivePhases();
+
 // Where the flicker frame check writes "verloren" for a lost cycle
 // (standard output; orivan-cli moves it to standard error).
 extern std::FILE* lost_cycle_stream;

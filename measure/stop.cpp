@@ -28,8 +28,6 @@ bool g_quiet[3] = {false, false, false};
 
 bool OwnSession(int channel) { return !(para.analyser == 1 && channel > 0); }
 
-int Phases() { return para.phases < 1 ? 1 : para.phases > 3 ? 3 : para.phases; }
-
 int Failure(int channel, const char* text)
 {
     if (!g_quiet[channel]) MessagePopup("Error", text);
@@ -131,7 +129,7 @@ int stop_meas(int channel)
 
 int StoreRunEnd()
 {
-    const int P = Phases();
+    const int P = ActivePhases();
     if (para.test_kind == 1) {
         // The closing set is the last frame as it was read (the counter in
         // memory only marks that the next answer is still to come).

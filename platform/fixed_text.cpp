@@ -19,3 +19,5 @@ size_t FixedLen(const char* field, size_t field_size)
     const void* z = std::memchr(field, 0, field_size);
     return z ? size_t(static_cast<const char*>(z) - field) : field_size;
 }
+
+std::string FixedText(const char* field, size_t field_size) { return std::string(field, FixedLen(field, field_size)); }

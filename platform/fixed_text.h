@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Copies a text into a fixed-length field, always keeping the terminating
 // zero inside the field (a longer text is cut). Returns false when cut.
@@ -12,3 +13,8 @@ bool CopyFixed(char (&field)[N], const char* text) { return CopyFixed(field, N, 
 
 // Length of a fixed-length text field that may lack its terminating zero.
 size_t FixedLen(const char* field, size_t field_size);
+
+// The text of a fixed-length field that may lack its terminating zero.
+std::string FixedText(const char* field, size_t field_size);
+template <size_t N>
+std::string FixedText(const char (&field)[N]) { return FixedText(field, N); }

@@ -24,13 +24,6 @@ std::string Row(const std::string& label, const std::vector<std::string>& values
     return s;
 }
 
-std::string Text(const char* format, double v)
-{
-    std::string s;
-    Put(s, format, v);
-    return s;
-}
-
 void Add(int panel, int list, const std::string& line) { InsertListItem(panel, list, -1, line.c_str(), 0); }
 
 void InfoLine(int line, const std::string& text)
@@ -124,7 +117,7 @@ void HarmonicInfo()
 void FlickerInfo()
 {
     std::string t;
-    Put(t, "Compliance was tested against %s limits, according to the standard EN61000-4-15", FieldText(para.fl_standard));
+    Put(t, "Compliance was tested against %s limits, according to the standard EN61000-4-15", FixedText(para.fl_standard));
     InfoLine(8, t);
     t.clear();
     if (ImpedanceLines())
@@ -144,24 +137,24 @@ void FlickerInfo()
 void DescriptionList(bool harmonic)
 {
     const int L = ADVANCED_DESCRIPTION;
-    Add(advanced, L, Row("Measuring instrument", PerPhase([](int p) { return FieldText(para.model[p]); })));
-    Add(advanced, L, Row("Serial number", PerPhase([](int p) { return FieldText(para.serial_no[p]); })));
-    Add(advanced, L, Row("Software version", PerPhase([](int p) { return FieldText(para.revision[p]); })));
-    Add(advanced, L, Row("Voltage range", PerPhase([](int p) { return Text("%f V", para.u_range[p]); })));
-    Add(advanced, L, Row("Voltage scale", PerPhase([](int p) { return Text("%f", para.u_scale[p]); })));
-    Add(advanced, L, Row("Current range", PerPhase([](int p) { return Text("%f A", para.i_range[p]); })));
-    Add(advanced, L, Row("Current scale", PerPhase([](int p) { return Text("%f", para.i_scale[p]); })));
+    Add(advanced, L, Row("Measuring instrument", PerPhase([](int p) { return FixedText(para.model[p]); })));
+    Add(advanced, L, Row("Serial number", PerPhase([](int p) { return FixedText(para.serial_no[p]); })));
+    Add(advanced, L, Row("Software version", PerPhase([](int p) { return FixedText(para.revision[p]); })));
+    Add(advanced, L, Row("Voltage range", PerPhase([](int p) { return Formatted("%f V", para.u_range[p]); })));
+    Add(advanced, L, Row("Voltage scale", PerPhase([](int p) { return Formatted("%f", para.u_scale[p]); })));
+    Add(advanced, L, Row("Current range", PerPhase([](int p) { return Formatted("%f A", para.i_range[p]); })));
+    Add(advanced, L, Row("Current scale", PerPhase([](int p) { return Formatted("%f", para.i_scale[p]); })));
     if (!harmonic || !Sel23()) return;
     auto used = [](bool measured) { return std::string(measured ? "measured" : "control"); };
     if (para.h_class == 3) {
-        Add(advanced, L, Row("Control value of power", PerPhase([](int p) { return Text("%f[w8p3] W", para.ctrl_power[p]); })));
-        Add(advanced, L, Row("Measured value of power", PerPhase([](int p) { return Text("%f[w8p3] W", buf_result[p].hpm); })));
+        Add(advanced, L, Row("Control value of power", PerPhase([](int p) { return Formatted("%f[w8p3] W", para.ctrl_power[p]); })));
+        Add(advanced, L, Row("Measured value of power", PerPhase([](int p) { return Formatted("%f[w8p3] W", buf_result[p].hpm); })));
         Add(advanced, L, Row("Power values used:", PerPhase([&](int p) { return used(ClassDMeasuredPower(p)); })));
     } else if (para.h_class == 2) {
-        Add(advanced, L, Row("Control value of current", PerPhase([](int p) { return Text("%f[w8p3] A", para.ctrl_current[p]); })));
-        Add(advanced, L, Row("Control value of power factor", PerPhase([](int p) { return Text("%f[w8p3]", para.ctrl_pf[p]); })));
-        Add(advanced, L, Row("Measured value of current", PerPhase([](int p) { return Text("%f[w8p3] A", buf_result[p].hifm); })));
-        Add(advanced, L, Row("Measured value of power factor", PerPhase([](int p) { return Text("%f[w8p3]", buf_result[p].hpfm); })));
+        Add(advanced, L, Row("Control value of current", PerPhase([](int p) { return Formatted("%f[w8p3] A", para.ctrl_current[p]); })));
+        Add(advanced, L, Row("Control value of power factor", PerPhase([](int p) { return Formatted("%f[w8p3]", para.ctrl_pf[p]); })));
+        Add(advanced, L, Row("Measured value of current", PerPhase([](int p) { return Formatted("%f[w8p3] A", buf_result[p].hifm); })));
+        Add(advanced, L, Row("Measured value of power factor", PerPhase([](int p) { return Formatted("%f[w8p3]", buf_result[p].hpfm); })));
         Add(advanced, L, Row("Power factor values used:", PerPhase([&](int p) { return used(ClassCMeasuredValues(p)); })));
         Add(advanced, L, Row("Current values used:", PerPhase([&](int p) { return used(ClassCMeasuredValues(p)); })));
     }
@@ -228,10 +221,10 @@ void ValuesList(bool harmonic)
                                 {"f=", "%f[w9p3]", &HarmFrame::freq, nullptr}};
     if (harmonic)
         for (const Item& it : harm)
-            Add(advanced, L, Row(it.label, PerPhase([&](int p) { return Text(it.format, buf[p].*it.h); })));
+            Add(advanced, L, Row(it.label, PerPhase([&](int p) { return Formatted(it.format, buf[p].*it.h); })));
     else
         for (const Item& it : flicker)
-            Add(advanced, L, Row(it.label, PerPhase([&](int p) { return Text(it.format, flkbuf[p].*it.f); })));
+            Add(advanced, L, Row(it.label, PerPhase([&](int p) { return Formatted(it.format, flkbuf[p].*it.f); })));
 }
 
 // Page 2: the table list.
@@ -392,14 +385,14 @@ int SetAdvancedPanel()
     if (kind != 0 && kind != 1) return 0;
     const bool harmonic = kind == 0;
     std::string title;
-    if (!harmonic) Put(title, "Flicker testing according %s", FieldText(para.fl_standard));
+    if (!harmonic) Put(title, "Flicker testing according %s", FixedText(para.fl_standard));
     else title = para.h_standard == 4 ? "Harmonics testing according EN61000-3-12" : "Harmonics testing according EN61000-3-2";
     SetCtrlVal(advanced, ADVANCED_TITLE, title);
 
     std::string date, time, header;
     LogFileDateTime(&date, &time);
     Put(header, "Measuring protocol printed at %s %s\nMeasuring loggfile %s is dated %s %s", TodayText(), NowText(),
-        FieldText(para.log_file), date, time);
+        FixedText(para.log_file), date, time);
     ResetTextBox(advanced, ADVANCED_HEADER, header.c_str());
 
     static const int eut[7] = {ADVANCED_NAME, ADVANCED_DEPARTMENT, ADVANCED_COMPANY, ADVANCED_DEVICE,

@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string Text(const char* format, double v)
-{
-    std::string s;
-    Put(s, format, v);
-    return s;
-}
-
 void TestResultsTable(ReportScript& s)
 {
     const int P = ReportPhases();
@@ -75,7 +68,7 @@ void ValuesTable(ReportScript& s)
         const float values[11] = {f.utrms, f.itrms, f.s, f.p, f.q, f.pf, f.freq, f.flst, f.fllt, f.fldx, f.fldc};
         const std::string column = "P" + std::to_string(p + 2);
         part.Cell(column + "1", std::to_string(p + 1), 9);
-        for (int r = 0; r < 11; ++r) part.Cell(column + std::to_string(r + 2), Text("%f[w11p4]", values[r]), 9);
+        for (int r = 0; r < 11; ++r) part.Cell(column + std::to_string(r + 2), Formatted("%f[w11p4]", values[r]), 9);
     }
     SmallTable t;
     t.var = "tab";
@@ -104,12 +97,12 @@ int createResultTableF1_pdf(ReportScript& s)
 {
     s.PageHead();
     DocumentHeader(s, "c.drawCentredString(10*cm, y, \"Flicker testing according " +
-                          ScriptLiteral(FieldText(para.fl_standard)) + "\")\n");
+                          ScriptLiteral(FixedText(para.fl_standard)) + "\")\n");
     s.TextLine("Software " + ProgramName() + " Version " + RunVersion() + ".");
     s.TextLine("Standard: EN61000-4-15.");
-    s.TextLine("Limits: " + FieldText(para.fl_standard) + ".");
+    s.TextLine("Limits: " + FixedText(para.fl_standard) + ".");
     if (ImpedanceLines()) {
-        s.TextLine(Text("Test impedance: %f Ohm.", double(para.z_test)));
+        s.TextLine(Formatted("Test impedance: %f Ohm.", double(para.z_test)));
         s.TextLine("Reference impedance: " + ReferenceImpedanceText() + ".");
     }
     std::string t;
@@ -177,13 +170,13 @@ int createResultTableF2_pdf(ReportScript& s)
             const FlkFrame& f = r.entry[p];
             const int c0 = 2 + p * k;
             if (dmaxOnly) {
-                cell(c0, row + 1, Text("%f[w9p4]", f.fldx));
+                cell(c0, row + 1, Formatted("%f[w9p4]", f.fldx));
                 continue;
             }
-            cell(c0, row + 1, Text("%f[w9p4]", f.flst));
-            cell(c0 + 1, row + 1, row == para.fl_periods ? Text("%f[w9p4]", f.fllt) : std::string());
-            cell(c0 + 2, row + 1, Text("%f[w9p4]", r.dtMax[p]));
-            cell(c0 + 3, row + 1, Text("%f[w9p4]", r.dtMin[p]));
+            cell(c0, row + 1, Formatted("%f[w9p4]", f.flst));
+            cell(c0 + 1, row + 1, row == para.fl_periods ? Formatted("%f[w9p4]", f.fllt) : std::string());
+            cell(c0 + 2, row + 1, Formatted("%f[w9p4]", r.dtMax[p]));
+            cell(c0 + 3, row + 1, Formatted("%f[w9p4]", r.dtMin[p]));
         }
     }
     t.rows = 1 + row;

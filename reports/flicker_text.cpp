@@ -23,7 +23,7 @@ int createResultTableF1(std::string& out)
     out.clear();
     ProtocolHeader(out, false);
     out += "       according to the standard: EN61000-4-15\n";
-    Put(out, "       Compliance was tested against %s limits\n", FieldText(r.fl_standard));
+    Put(out, "       Compliance was tested against %s limits\n", FixedText(r.fl_standard));
     if (ImpedanceLines())
         Put(out, "       for the test impedance Ztest=%f Ohm and for the reference one Zref=%s Ohm\n", double(r.z_test),
             ReferenceImpedanceText());

@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string Text(const char* format, double v)
-{
-    std::string s;
-    Put(s, format, v);
-    return s;
-}
-
 void ClassLines(ReportScript& s)
 {
     const int c = para.h_class;
@@ -25,7 +18,7 @@ void ClassLines(ReportScript& s)
         return;
     }
     s.TextLine(ClassWithRsce() + " were chosen");
-    s.TextLine(Text("Recommended Rsce=%f", double(para.rsce_recommended)));
+    s.TextLine(Formatted("Recommended Rsce=%f", double(para.rsce_recommended)));
     if (c == 11 || c == 12)
         s.TextLine(AnyPhase(&HarmResult::higf, HIGF_H3) ? "Informative: Third harmonics  < 5 % of the first one : fail"
                                                         : "Informative: Third harmonics < 5 % of the first one: pass");
@@ -44,9 +37,9 @@ void ControlValueLines(ReportScript& s)
     std::string t;
     if (para.h_class == 3) {
         if (P == 1) {
-            s.TextLine(Text("The control value of the power was : %f[w8p3] W", double(para.ctrl_power[0])));
+            s.TextLine(Formatted("The control value of the power was : %f[w8p3] W", double(para.ctrl_power[0])));
             s.TextLine(ClassDMeasuredPower(0)
-                           ? Text("The limits were calculated according the measured value of the power : %f[w8p3] W",
+                           ? Formatted("The limits were calculated according the measured value of the power : %f[w8p3] W",
                                   double(buf_result[0].hpm))
                            : std::string("The limits were calculated according to this  value"));
         } else {
@@ -187,7 +180,7 @@ int createResultTableH2_pdf(ReportScript& s)
         const float values[7] = {f.utrms, f.itrms, f.s, f.p, f.q, f.pf, f.freq};
         const std::string column = "P" + std::to_string(p + 2);
         part.Cell(column + "1", std::to_string(p + 1), 7);
-        for (int r = 0; r < 7; ++r) part.Cell(column + std::to_string(r + 2), Text("%f[w11p4]", values[r]), 7);
+        for (int r = 0; r < 7; ++r) part.Cell(column + std::to_string(r + 2), Formatted("%f[w11p4]", values[r]), 7);
     }
     SmallTable t3;
     t3.var = "tab";
@@ -250,13 +243,13 @@ int createResultTableH2_pdf(ReportScript& s)
                 Put(v, "%f[w5p1]%s", fluct, OrderMark(r.hifl, n));
             else v = "---";
             cell(c0 + 1, row, v);
-            cell(c0 + 2, row, Text("%f[w6p3]", h_max[p][n]));
+            cell(c0 + 2, row, Formatted("%f[w6p3]", h_max[p][n]));
             const float ratio = max[p][n];
             if (IsNaN(ratio)) {
                 cell(c0 + 3, row, "---");
                 cell(c0 + 4, row, "---");
             } else {
-                cell(c0 + 3, row, Text("%f[w5p1]", ratio));
+                cell(c0 + 3, row, Formatted("%f[w5p1]", ratio));
                 cell(c0 + 4, row, std::to_string(fr_max[p][n]));
             }
             v.clear();

@@ -17,7 +17,7 @@ void LoggingFileLines(std::string& out)
 {
     std::string date, time;
     LogFileDateTime(&date, &time);
-    Put(out, "       Measuring loggfile %s \n       is dated %s %s\n\n", FieldText(para.log_file), date, time);
+    Put(out, "       Measuring loggfile %s \n       is dated %s %s\n\n", FixedText(para.log_file), date, time);
 }
 
 void ProtocolHeader(std::string& out, bool harmonic)
@@ -33,12 +33,12 @@ void ProtocolHeader(std::string& out, bool harmonic)
     Put(out, harmonic ? "\n       Type:                %s\n" : "\n       Type:                %s", EutField(5));
     for (int i = 0; i < 7; ++i) Put(out, "       %s\n", CommentLine(i));
     Put(out, "\n       %s Version %s was used", ProgramName(), RunVersion());
-    Put(out, "\n       The measuring setup consists of  \n       a %s, SN %s, Rev. %s", FieldText(para.model[0]),
-        FieldText(para.serial_no[0]), FieldText(para.revision[0]));
+    Put(out, "\n       The measuring setup consists of  \n       a %s, SN %s, Rev. %s", FixedText(para.model[0]),
+        FixedText(para.serial_no[0]), FixedText(para.revision[0]));
     if (ReportPhases() == 3)
         for (int p = 1; p < 3; ++p)
-            Put(out, harmonic ? " a %s, SN %s, Rev. %s" : "       a %s, SN %s, Rev. %s", FieldText(para.model[p]),
-                FieldText(para.serial_no[p]), FieldText(para.revision[p]));
+            Put(out, harmonic ? " a %s, SN %s, Rev. %s" : "       a %s, SN %s, Rev. %s", FixedText(para.model[p]),
+                FixedText(para.serial_no[p]), FixedText(para.revision[p]));
 }
 
 int CreateProtocol()

@@ -23,8 +23,6 @@ int LoadedTestKind()
     return para.test_kind;
 }
 
-std::string FieldText(const char* field, size_t size) { return std::string(field, FixedLen(field, size)); }
-
 std::string EutField(int index)
 {
     static const int fields[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
@@ -32,13 +30,13 @@ std::string EutField(int index)
     if (index < 0 || index > 6) return "";
     std::string v;
     if (setting > 0 && GetCtrlVal(setting, fields[index], &v) >= 0) return v;
-    return FieldText(para.test_data[index]);
+    return FixedText(para.test_data[index]);
 }
 
 std::string CommentLine(int index)
 {
     if (index < 0 || index > 6) return "";
-    return FieldText(para.comment[index]);
+    return FixedText(para.comment[index]);
 }
 
 int Date2Asc(int day, int month, int year, std::string* out)
@@ -74,7 +72,7 @@ std::string NowText() { return TimeStr(); }
 
 void LogFileDateTime(std::string* date, std::string* time)
 {
-    std::string path = FieldText(para.log_file);
+    std::string path = FixedText(para.log_file);
     int month = 0, day = 0, year = 0, h = 0, m = 0, s = 0;
     date->clear();
     time->clear();
@@ -83,8 +81,8 @@ void LogFileDateTime(std::string* date, std::string* time)
     *time = HmsText(h * 3600 + m * 60 + s);
 }
 
-std::string ProgramName() { return program_name[0] ? FieldText(program_name) : std::string("ORIVAN"); }
-std::string RunVersion() { return FieldText(para.sw_version); }
+std::string ProgramName() { return program_name[0] ? FixedText(program_name) : std::string("ORIVAN"); }
+std::string RunVersion() { return FixedText(para.sw_version); }
 
 const char* OrderMark(const int32_t words[2], int order)
 {
@@ -125,7 +123,7 @@ std::string ClassWithRsce()
 
 bool DmaxOnlyTest() { return para.switching == 1; }
 
-bool ImpedanceLines() { return FieldText(para.fl_standard).find("3-11") != std::string::npos; }
+bool ImpedanceLines() { return FixedText(para.fl_standard).find("3-11") != std::string::npos; }
 
 std::string ReferenceImpedanceText() { return para.z_ref ? "0,4+j0,25" : "0,24+j0,15"; }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fixed_text.h"
 #include "state/records.h"
 #include "reports/put.h"
 
@@ -22,10 +23,6 @@ int LoadedTestKind();
 std::string EutField(int index);
 // Comment line 0..6 of `para`.
 std::string CommentLine(int index);
-// Fixed-length text field of `para` as a string.
-std::string FieldText(const char* field, size_t size);
-template <size_t N>
-std::string FieldText(const char (&field)[N]) { return FieldText(field, N); }
 
 // Date in words: "%i[w2p0]. " with the day, the month's English name and a
 // blank (nothing for a month outside 1..12), then the year "%i[w4p0]".

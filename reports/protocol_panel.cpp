@@ -35,7 +35,7 @@ int cbEditProtocol(int, int, int event, void*, int, int)
     for (int i = 0; i < 7; ++i) comments += (i ? "\n" : "") + CommentLine(i);
     ResetTextBox(panelEdit, EDIT_COMMENT, comments.c_str());
     for (int i = 0; i < 7; ++i) SetCtrlVal(panelEdit, kEditFields[i], EutField(i));
-    SetCtrlVal(panelEdit, EDIT_LOGO, FieldText(para.logo_file));
+    SetCtrlVal(panelEdit, EDIT_LOGO, FixedText(para.logo_file));
     InstallPopup(panelEdit);
     return 0;
 }

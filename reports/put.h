@@ -14,3 +14,11 @@ void Put(std::string& out, const char* format, A&&... a)
     Fmt(t, format, std::forward<A>(a)...);
     out += t;
 }
+
+// The formatted text of one number.
+inline std::string Formatted(const char* format, double v)
+{
+    std::string s;
+    Put(s, format, v);
+    return s;
+}

@@ -63,7 +63,7 @@ int MakeReport(bool convert, std::string* scriptPath, std::string* pdfPath, cons
 {
     std::string script;
     if (!BuildReportScript(&script)) return 1;
-    const std::string logFile = FieldText(para.log_file);
+    const std::string logFile = FixedText(para.log_file);
     if (logFile.empty()) {
         Error("No measurement logging file is loaded: there is nothing to report.");
         return -1;

@@ -18,7 +18,7 @@ void DocumentHeader(ReportScript& s, const std::string& titleStatement)
     s.TextLine("Measuring protocol printed at " + TodayText() + " " + NowText());
     std::string date, time;
     LogFileDateTime(&date, &time);
-    s.TextLine("Measuring file:" + FieldText(para.log_file) + " is dated " + date + " " + time, "y=y-.5*cm\n");
+    s.TextLine("Measuring file:" + FixedText(para.log_file) + " is dated " + date + " " + time, "y=y-.5*cm\n");
 
     static const char* const labels[7] = {"Name", "Department", "Firma", "Device", "Type", "Manufacturer", "Serial N"};
     static const int order[7] = {0, 1, 2, 3, 5, 4, 6};   // Type before Manufacturer
@@ -66,9 +66,9 @@ void DescriptionTable(ReportScript& s, const char* oneStatement, const char* one
     for (int p = 0; p < P; ++p) {
         std::string v[8];
         Put(v[0], "%i", p + 1);
-        v[1] = FieldText(para.model[p]);
-        v[2] = FieldText(para.serial_no[p]);
-        v[3] = FieldText(para.revision[p]);
+        v[1] = FixedText(para.model[p]);
+        v[2] = FixedText(para.serial_no[p]);
+        v[3] = FixedText(para.revision[p]);
         Put(v[4], "%f V", double(para.u_range[p]));
         Put(v[5], "%f A", double(para.i_range[p]));
         Put(v[6], "%f", double(para.u_scale[p]));
@@ -101,7 +101,7 @@ void DescriptionTable(ReportScript& s, const char* oneStatement, const char* one
 bool BuildReportScript(std::string* script)
 {
     ReportScript s;
-    const std::string logo = FieldText(para.logo_file);
+    const std::string logo = FixedText(para.logo_file);
     if (!logo.empty() && FileExists(logo.c_str(), nullptr) == 1) s.logo = logo;
     const int kind = LoadedTestKind();
     if (kind == 0) {

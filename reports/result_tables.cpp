@@ -149,7 +149,7 @@ int createPstTableNew(int panel, int control, int phase)
 int PlotTextOfGraph(int panel, int graph)
 {
     std::string title;
-    const std::string file = PathFile(FieldText(para.log_file));
+    const std::string file = PathFile(FixedText(para.log_file));
     if (my_dummy == 4) {   // the plot view
         int lines = 0;
         if (GetNumListItems(panel, DIAGNOS_PLOTLIST, &lines) < 0 || lines <= 0) return 0;

@@ -82,7 +82,7 @@ struct ReportPdf : ReportTest {
     std::string path;
     std::string Make(const Para& p, int frames = 4)
     {
-        path = FieldText(p.log_file);
+        path = FixedText(p.log_file);
         if (p.test_kind == 0) WriteHarmonic(path, p, frames);
         else WriteFlicker(path, p, FlickerEntries(p));
         Load(path);
@@ -90,7 +90,7 @@ struct ReportPdf : ReportTest {
         EXPECT_EQ(MakeReport(true, &script, &pdf), 0);
         return pdf;
     }
-    static std::string FieldText(const char* f) { return std::string(f); }
+    static std::string FixedText(const char* f) { return std::string(f); }
 };
 
 }  // namespace
