@@ -36,9 +36,6 @@ const bool kSollIds = [] {
     return true;
 }();
 
-const int kTestData[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
-                          SETTING_MANUFACTURER, SETTING_TYPE, SETTING_SERIAL};
-
 void Callback(int panel, int control, int event) { CallCtrlCallback(panel, control, event, 0, 0, nullptr); }
 
 // Results-panel fields of the rated and measured control values, six per phase.
@@ -170,7 +167,7 @@ void set_parameter(Para record)
     // 3. comment lines and test data
     ResetTextBox(setting, SETTING_COMMENT, "");
     for (int i = 0; i < 7; ++i) InsertTextBoxLine(setting, SETTING_COMMENT, -1, FixedText(r.comment[i]).c_str());
-    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kTestData[i], FixedText(r.test_data[i]));
+    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kTestDataSettingControls[i], FixedText(r.test_data[i]));
 
     // 4. printer port and external sensors
     SetCtrlVal(setting, SETTING_PRINTER, FixedText(r.printer_port));
@@ -315,7 +312,7 @@ void SetSettings()
 
     // 6. comment lines and test data
     ReadComments();
-    for (int i = 0; i < 7; ++i) GetCtrlVal(setting, kTestData[i], para.test_data[i]);
+    for (int i = 0; i < 7; ++i) GetCtrlVal(setting, kTestDataSettingControls[i], para.test_data[i]);
 
     // 7. measurement and results panels
     AdaptMeasurementPanels();

@@ -66,11 +66,9 @@ void OpenStoredMeasurement(const std::string& path)
 void ReadCommentAndTestData()
 {
     ReadComments();
-    const int fields[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
-                           SETTING_MANUFACTURER, SETTING_TYPE, SETTING_SERIAL};
     for (int i = 0; i < 7; ++i) {
         std::string v;
-        GetCtrlVal(setting, fields[i], &v);
+        GetCtrlVal(setting, kTestDataSettingControls[i], &v);
         CopyFixed(para.test_data[i], v.c_str());
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/fmt.h"
 #include "platform/state_reset.h"
 #include "platform/ui/ui.h"
+#include "reports/protocol_data.h"
 #include "state/channels.h"
 #include "state/panels.h"
 #include "state/para.h"
@@ -418,11 +419,7 @@ void SetResultsPanel(int kind)
                                                     : std::string());
 }
 
-void Time2Asc(int seconds, std::string* text)
-{
-    if (seconds < 0) seconds = 0;
-    Fmt(*text, "%i[w2p0]:%i[w2p0]:%i[w2p0]", seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
+void Time2Asc(int seconds, std::string* text) { *text = HmsText(seconds); }
 
 void display_time(int period_remaining, int run_remaining)
 {

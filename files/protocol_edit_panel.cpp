@@ -9,6 +9,7 @@
 #include "panel_ids.h"
 #include "platform/ui/ui.h"
 #include "reports/protocol.h"
+#include "reports/protocol_data.h"
 #include "state/para.h"
 #include "state/panels.h"
 #include "platform/fixed_text.h"
@@ -16,22 +17,13 @@
 
 namespace {
 
-const int kEditFields[7] = {EDIT_NAME, EDIT_DEPARTMENT, EDIT_COMPANY, EDIT_DEVICE, EDIT_MANUFACTURER, EDIT_TYPE, EDIT_SERIAL};
-const int kSettingFields[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE, SETTING_MANUFACTURER,
-                               SETTING_TYPE, SETTING_SERIAL};
 
 // Copies list entry `position` of each measured phase into its record; a
 // position the lists do not hold changes nothing.
 void TakeEntry(int position)
 {
-    const int phases = para.phases == 3 ? 3 : 1;
-    for (int p = 0; p < phases; ++p) {
-        const FrameList* l = listbuf[p];
-        if (!l || position < 1 || position > ListNumItems(l)) continue;
-        const unsigned char* item = ListGetPtrToItem(l, position);
-        if (l->item_size == sizeof(HarmFrame)) RecordFromBytes(buf[p], item);
-        else if (l->item_size == sizeof(FlkFrame)) RecordFromBytes(flkbuf[p], item);
-    }
+    for (int p = 0; p < ReportPhases(); ++p)
+        if (!HarmonicEntry(p, position, &buf[p])) FlickerEntry(p, position, &flkbuf[p]);
 }
 
 }  // namespace
@@ -50,13 +42,13 @@ int cbOK_Edit(int, int, int event, void*, int, int)
     }
     for (int i = 0; i < 7; ++i) {
         std::string v;
-        GetCtrlVal(panelEdit, kEditFields[i], &v);
+        GetCtrlVal(panelEdit, kTestDataEditControls[i], &v);
         CopyFixed(para.test_data[i], v.c_str());
     }
     int entry = 0;
     GetCtrlVal(panelEdit, EDIT_FRAME, &entry);
     ResetTextBox(setting, SETTING_COMMENT, comments.c_str());
-    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kSettingFields[i], para.test_data[i]);
+    for (int i = 0; i < 7; ++i) SetCtrlVal(setting, kTestDataSettingControls[i], para.test_data[i]);
     TakeEntry(entry + 1);
     RemovePopup(panelEdit);
     HidePanel(panelEdit);

@@ -112,10 +112,7 @@ int createResultTableF1_pdf(ReportScript& s)
     Put(t, "Number of periods: %i.", para.fl_periods);
     s.TextLine(t);
     if (para.user_stopped) s.TextLine("Measuring time was " + HmsText(para.meas_time) + " (terminated by user).");
-    DescriptionTable(s,
-                     "tab=Table([[P11,P21],[P12,P22],[P13,P23],[P14,P24],[P15,P25],[P16,P26],[P17,P27],[P18,P28]],"
-                     "colWidths=[5*cm, 2.5*cm])\n",
-                     "10.5*cm");
+    DescriptionTable(s, {5, 2.5}, "10.5*cm");
     TestResultsTable(s);
     ValuesTable(s);
     s.EndPage();

@@ -155,10 +155,7 @@ int createResultTableH1_pdf(ReportScript& s)
     }
     ClassLines(s);
     ControlValueLines(s);
-    DescriptionTable(s,
-                     "tab=Table([[P11,P21],[P12,P22],[P13,P23],[P14,P24],[P15,P25],[P16,P26],[P17,P27],[P18,P28]],"
-                     "colWidths=[6*cm, 5*cm])\n",
-                     "14*cm");
+    DescriptionTable(s, {6, 5}, "14*cm");
     TestResultsTable(s);
     if (para.h_class == 3 && (para.h_standard == 0 || para.h_standard == 1))
         s.TextLine(AnyPhase(&HarmResult::hens, HENS_ALL) ? "The class D check was fail" : "The class D check was ok");
@@ -219,7 +216,6 @@ int createResultTableH2_pdf(ReportScript& s)
 
     static const char* const heads[6] = {"Iaver, A     ", "fluct., %", "Imax, A      ", "I/lim,    %", "Frame       ",
                                          "Umax, V      "};
-    std::string cells;
     auto cell = [&](int column, int row, const std::string& text) {
         std::string name;
         Put(name, "P%i_%i", column, row);

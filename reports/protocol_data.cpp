@@ -25,11 +25,9 @@ int LoadedTestKind()
 
 std::string EutField(int index)
 {
-    static const int fields[7] = {SETTING_NAME, SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
-                                  SETTING_MANUFACTURER, SETTING_TYPE, SETTING_SERIAL};
     if (index < 0 || index > 6) return "";
     std::string v;
-    if (setting > 0 && GetCtrlVal(setting, fields[index], &v) >= 0) return v;
+    if (setting > 0 && GetCtrlVal(setting, kTestDataSettingControls[index], &v) >= 0) return v;
     return FixedText(para.test_data[index]);
 }
 

@@ -13,7 +13,6 @@
 
 namespace {
 
-const int kEditFields[7] = {EDIT_NAME, EDIT_DEPARTMENT, EDIT_COMPANY, EDIT_DEVICE, EDIT_MANUFACTURER, EDIT_TYPE, EDIT_SERIAL};
 int32_t g_edited_before = 0;   // `edited` when the dialog was opened
 
 int SetEdited(int event)
@@ -34,7 +33,7 @@ int cbEditProtocol(int, int, int event, void*, int, int)
     std::string comments;
     for (int i = 0; i < 7; ++i) comments += (i ? "\n" : "") + CommentLine(i);
     ResetTextBox(panelEdit, EDIT_COMMENT, comments.c_str());
-    for (int i = 0; i < 7; ++i) SetCtrlVal(panelEdit, kEditFields[i], EutField(i));
+    for (int i = 0; i < 7; ++i) SetCtrlVal(panelEdit, kTestDataEditControls[i], EutField(i));
     SetCtrlVal(panelEdit, EDIT_LOGO, FixedText(para.logo_file));
     InstallPopup(panelEdit);
     return 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "reports/report_script.h"
 
@@ -17,8 +18,9 @@ int createResultTableF2_pdf(ReportScript& s);
 // logging file with its date, the EUT table and the comments.
 void DocumentHeader(ReportScript& s, const std::string& titleStatement);
 // Table 1 "Description" (instrument, serial number, firmware, ranges and
-// scalings per phase) with its heading.
-void DescriptionTable(ReportScript& s, const char* oneStatement, const char* oneCaptionX);
+// scalings per phase) with its heading; `oneWidths` are the two column
+// widths (cm) of a single-phase table.
+void DescriptionTable(ReportScript& s, const std::vector<double>& oneWidths, const char* oneCaptionX);
 
 // The whole report script of the loaded test; false for a test of another kind.
 bool BuildReportScript(std::string* script);

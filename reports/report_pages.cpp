@@ -49,13 +49,25 @@ void DocumentHeader(ReportScript& s, const std::string& titleStatement)
     }
 }
 
-void DescriptionTable(ReportScript& s, const char* oneStatement, const char* oneCaptionX)
+namespace {
+
+// A length as the scripts write it: "6*cm", "2.5*cm".
+std::string Cm(double w)
+{
+    std::string s;
+    if (w == double(int(w))) Put(s, "%i", int(w));
+    else Put(s, "%f[p1]", w);
+    return s + "*cm";
+}
+
+}  // namespace
+
+void DescriptionTable(ReportScript& s, const std::vector<double>& oneWidths, const char* oneCaptionX)
 {
     const int P = ReportPhases();
     static const char* const labels[8] = {"Phase", "Measuring instrument", "Serial number", "Software version",
                                           "Voltage range", "Current range", "Voltage scale", "Current scale"};
     std::vector<std::vector<std::string>> rows(8);
-    std::string cells;
     ReportScript part;
     for (int r = 0; r < 8; ++r) {
         std::string name;
@@ -82,14 +94,12 @@ void DescriptionTable(ReportScript& s, const char* oneStatement, const char* one
     }
     SmallTable t;
     t.var = "tab";
-    t.statement = P == 1 ? oneStatement
+    t.statement = P == 1 ? "tab=Table([[P11,P21],[P12,P22],[P13,P23],[P14,P24],[P15,P25],[P16,P26],[P17,P27],[P18,P28]],"
+                           "colWidths=[" + Cm(oneWidths.at(0)) + ", " + Cm(oneWidths.at(1)) + "])\n"
                          : "tab=Table([[P11,P21,P31,P41],[P12,P22,P32,P42],[P13,P23,P33,P43],[P14,P24,P34,P44],"
                            "[P15,P25,P35,P45],[P16,P26,P36,P46],[P17,P27,P37,P47],[P18,P28,P38,P48]],"
                            "colWidths=[5*cm, 2.5*cm,2.5*cm,2.5*cm])\n";
-    const std::vector<double> widths = P == 1 ? (std::string(oneStatement).find("6*cm") != std::string::npos
-                                                      ? std::vector<double>{6, 5}
-                                                      : std::vector<double>{5, 2.5})
-                                              : std::vector<double>{5, 2.5, 2.5, 2.5};
+    const std::vector<double> widths = P == 1 ? oneWidths : std::vector<double>{5, 2.5, 2.5, 2.5};
     t.height = ReportScript::ParagraphTableHeight(rows, 9, widths, 19.0);
     t.caption = "Table 1";
     t.captionX = P == 1 ? oneCaptionX : "16.5*cm";

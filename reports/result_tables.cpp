@@ -24,13 +24,6 @@ void Mark(int panel, int control, int column, int row, bool fail)
     SetTableCellAttribute(panel, control, MakePoint(column, row), ATTR_TEXT_BGCOLOR, fail ? VAL_RED : VAL_WHITE);
 }
 
-std::string Number(const char* format, double v)
-{
-    std::string s;
-    Put(s, format, v);
-    return s;
-}
-
 // Makes the table hold exactly `columns` string columns and no rows.
 void ResetTable(int panel, int control, int columns)
 {
@@ -85,20 +78,20 @@ int createTableResultNew(int panel, int control, HarmResult record, int highest,
         Put(label, "%i", n);
         SetTableRowLabel(panel, control, row, label.c_str());
         const float ratio = max[phase][n];
-        SetCell(panel, control, 1, row, Number("%f[p4]", record.hiav[n]));
+        SetCell(panel, control, 1, row, Formatted("%f[p4]", record.hiav[n]));
         if (en12) {
             SetCell(panel, control, 2, row, "");
-            SetCell(panel, control, 3, row, IsNaN(ratio) || ratio <= 0.0001f ? "" : Number("%f[p2]", ratio));
+            SetCell(panel, control, 3, row, IsNaN(ratio) || ratio <= 0.0001f ? "" : Formatted("%f[p2]", ratio));
         } else {
             const float fluct = 100.0f * record.hfmx[n];
             // Empty for no value or an order never loaded; an order without
             // a limit (its maximum not a number) shows its value.
             SetCell(panel, control, 2, row,
-                    IsNaN(record.hfmx[n]) || ratio <= 0.000001f ? "" : Number("%f[p2]", fluct));
-            SetCell(panel, control, 3, row, IsNaN(ratio) ? "" : Number("%f[p2]", ratio));
+                    IsNaN(record.hfmx[n]) || ratio <= 0.000001f ? "" : Formatted("%f[p2]", fluct));
+            SetCell(panel, control, 3, row, IsNaN(ratio) ? "" : Formatted("%f[p2]", ratio));
         }
         Mark(panel, control, 4, row, Fails(record.hilt, n));
-        SetCell(panel, control, 5, row, Number("%f[p3]", record.humx[n]));
+        SetCell(panel, control, 5, row, Formatted("%f[p3]", record.humx[n]));
         Mark(panel, control, 6, row, Fails(record.hult, n));
     }
     SetActiveTableCell(panel, control, MakePoint(1, 1));
@@ -119,7 +112,7 @@ int createPstTableNew(int panel, int control, int phase)
         SetTableColumnLabel(panel, control, 2, "Plt, p.u.");
     }
     auto value = [&](int column, int row, double v, double limit) {
-        SetCell(panel, control, column, row, Number("%f[p4]", v));
+        SetCell(panel, control, column, row, Formatted("%f[p4]", v));
         SetTableCellAttribute(panel, control, MakePoint(column, row), ATTR_TEXT_BGCOLOR,
                               v <= limit ? VAL_WHITE : VAL_RED);
     };

@@ -9,6 +9,11 @@ int smallres = 0, prepare = 0, panelWizard = 0, panelLimits = 0, advanced = 0, a
     panelEdit = 0, panExport = 0, panelError = 0;
 int tabCtrl = 0;
 
+const int kTestDataSettingControls[7] = {SETTING_NAME,         SETTING_DEPARTMENT, SETTING_COMPANY, SETTING_DEVICE,
+                                         SETTING_MANUFACTURER, SETTING_TYPE,       SETTING_SERIAL};
+const int kTestDataEditControls[7] = {EDIT_NAME,         EDIT_DEPARTMENT, EDIT_COMPANY, EDIT_DEVICE,
+                                      EDIT_MANUFACTURER, EDIT_TYPE,       EDIT_SERIAL};
+
 int FHR_IALL[3] = {RESULTS_IALL1, RESULTS_IALL2, RESULTS_IALL3};
 int FHR_I100[3] = {RESULTS_I1001, RESULTS_I1002, RESULTS_I1003};
 int FHR_U100[3] = {RESULTS_U1001, RESULTS_U1002, RESULTS_U1003};

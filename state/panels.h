@@ -22,5 +22,10 @@ extern int32_t A14_P_SOLL[3];
 extern int32_t A14_PF_SOLL[3];
 extern int32_t A14_I_SOLL[3];
 
+// Controls of the seven EUT test-data fields, in `test_data` order, on the
+// settings page and in the protocol's edit dialog.
+extern const int kTestDataSettingControls[7];
+extern const int kTestDataEditControls[7];
+
 // Forgets every panel handle (registered with the program-state reset).
 void reset_panel_handles();
