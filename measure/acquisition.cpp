@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/live_display.h"
+#include "evaluation/flicker_limits.h"
 #include "evaluation/harmonic_eval.h"
 #include "evaluation/limits.h"
 #include "files/logfile.h"
@@ -39,17 +40,6 @@ const int kThdLamp[3] = {MEASURE_THD_OK1, MEASURE_THD_OK2, MEASURE_THD_OK3};
 // Channels read each tick: every channel in use, or channel 0 of a PAM-C.
 bool ReadsChannel(int ch) { return para.analyser == 1 ? ch == 0 : instrument[ch] != 0; }
 
-// A block read repeated while the analyser has no answer, at most `bound` s.
-ViStatus ReadBounded(ViSession vi, unsigned char* dest, ViInt32* count, double bound)
-{
-    const double t = Timer();
-    for (;;) {
-        ViStatus st = PAMX_CreadInstrDataBinary(vi, kScratch, dest, count);
-        if (st != PAMX_NO_ANSWER || Timer() - t >= bound) return st;
-        Delay(0.001);
-    }
-}
-
 // Answers of the wrong length are noted and count as no answer.
 void Refuse(int ch, ViInt32* bytes)
 {
@@ -76,6 +66,17 @@ int NoData(int ch)
     Fmt(text, "No data read\n STB %i", int(stb));
     AbortRun(text);
     return TICK_FAILED;
+}
+
+// Answers of the wrong length are refused; a measured phase left without an
+// answer takes the zero-byte rule. TICK_NONE when every answer is usable.
+int CheckAnswers(ViInt32 bytes[3], int P)
+{
+    for (int ch = 0; ch < 3; ++ch)
+        if (bytes[ch] != CyclicAnswerSize(ch)) Refuse(ch, &bytes[ch]);
+    for (int ch = 0; ch < (para.analyser == 1 ? 1 : P); ++ch)
+        if (bytes[ch] == 0) return NoData(ch);
+    return TICK_NONE;
 }
 
 // Copies the accepted answers into the records (`record` of 460 or 488
@@ -125,11 +126,7 @@ void NoteLost(int n)
 int EndOfTest()
 {
     SetWaitCursor(1);
-    SetCtrlVal(measure, MEASURE_MESSAGE, "The measuring setup is reset.\nWait please");
-    SetCtrlAttribute(measure, MEASURE_MESSAGE, ATTR_VISIBLE, 1);
-    ProcessDrawEvents();
-    FinishRun();
-    SetCtrlAttribute(measure, MEASURE_MESSAGE, ATTR_VISIBLE, 0);
+    ResetSetup();
     SetCtrlVal(measure, MEASURE_MESSAGE, "");
     return TICK_ENDED;
 }
@@ -138,7 +135,7 @@ int EndOfTest()
 void CountPeriods(int state)
 {
     const FlkFrame& f = flkbuf[0];
-    const int L = para.fl_minutes * 60 + para.fl_seconds;
+    const int L = FlickerPeriodSeconds();
     bool complete = false;
     if (para.switching) {
         SetCtrlAttribute(measure, MEASURE_WAITING, ATTR_VISIBLE, 0);
@@ -177,6 +174,16 @@ void CountPeriods(int state)
 }
 
 }  // namespace
+
+ViStatus ReadBounded(ViSession vi, ViInt32 maximum, unsigned char* dest, ViInt32* count, double bound)
+{
+    const double t = Timer();
+    for (;;) {
+        ViStatus st = PAMX_CreadInstrDataBinary(vi, maximum, dest, count);
+        if (st != PAMX_NO_ANSWER || Timer() - t >= bound) return st;
+        Delay(0.001);
+    }
+}
 
 void HarmonicFrameCheck(float counter)
 {
@@ -244,7 +251,7 @@ int HarmonicTick()
     } else {
         for (int ch = 0; ch < 3; ++ch) {
             if (!ReadsChannel(ch)) continue;
-            ViStatus st = ReadBounded(id[ch], scratch[ch], &bytes[ch], READ_BOUND);
+            ViStatus st = ReadBounded(id[ch], kScratch, scratch[ch], &bytes[ch], READ_BOUND);
             if (st < 0) {
                 std::string text;
                 Fmt(text, "No return data from instrument %i\nError %d", ch + 1, int(st));
@@ -253,10 +260,7 @@ int HarmonicTick()
             }
         }
     }
-    for (int ch = 0; ch < 3; ++ch)
-        if (bytes[ch] != CyclicAnswerSize(ch)) Refuse(ch, &bytes[ch]);
-    for (int ch = 0; ch < (para.analyser == 1 ? 1 : P); ++ch)
-        if (bytes[ch] == 0) return NoData(ch);
+    if (const int r = CheckAnswers(bytes, P); r != TICK_NONE) return r;
     Accept(bytes, reinterpret_cast<unsigned char*>(buf), sizeof(HarmFrame));
 
     time0 = Timer();
@@ -302,8 +306,7 @@ int HarmonicTick()
         SetCtrlVal(measure, kThdLamp[ch], run.thd_fail[ch]);
     }
     HarmonicFrameCheck(counter);
-    if (para.custom_limits == 1)
-        for (auto& r : buf) std::memcpy(r.limit, limits, sizeof r.limit);
+    if (para.custom_limits == 1) ApplyUserLimits(buf, 3);
     if (Store(buf, sizeof(HarmFrame)) == TICK_FAILED) return TICK_FAILED;
     buf[0].count = 77000.0f;
     if (remaining <= 0 && start_flag) return EndOfTest();
@@ -347,13 +350,10 @@ int FlickerTick()
     const int P = ActivePhases();
     for (int ch = 0; ch < 3; ++ch) {
         if (!ReadsChannel(ch)) continue;
-        ViStatus st = ReadBounded(id[ch], scratch[ch], &bytes[ch], READ_BOUND);
+        ViStatus st = ReadBounded(id[ch], kScratch, scratch[ch], &bytes[ch], READ_BOUND);
         if (st < 0) return FlickerReadFailure(ch, st);
     }
-    for (int ch = 0; ch < 3; ++ch)
-        if (bytes[ch] != CyclicAnswerSize(ch)) Refuse(ch, &bytes[ch]);
-    for (int ch = 0; ch < (para.analyser == 1 ? 1 : P); ++ch)
-        if (bytes[ch] == 0) return NoData(ch);
+    if (const int r = CheckAnswers(bytes, P); r != TICK_NONE) return r;
     Accept(bytes, reinterpret_cast<unsigned char*>(flkbuf), sizeof(FlkFrame));
 
     const int state = flkbuf[0].fsta;

@@ -4,6 +4,8 @@
 // appends it to the logging file and detects the end of the test.
 #pragma once
 
+#include "platform/visa/visa.h"
+
 // What a tick did.
 enum TickResult {
     TICK_NONE = 0,       // nothing to do, or no answer yet
@@ -23,6 +25,10 @@ int FlickerTick();
 constexpr double QUIET_LIMIT = 5000.0;
 // Bound of the reads that wait for an answer, s.
 constexpr double READ_BOUND = 5.0;
+
+// A block read of at most `maximum` bytes, repeated while the analyser has no
+// answer, at most `bound` s.
+ViStatus ReadBounded(ViSession vi, ViInt32 maximum, unsigned char* dest, ViInt32* count, double bound);
 
 // Frame checks of the counter received (COUNT?) against `lastframe`;
 // `bytes` is the size of the answer (for the flicker note in spy.txt).

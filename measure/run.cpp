@@ -224,9 +224,7 @@ void AbortRun(const std::string& text)
     MessagePopup("Error", text.c_str());
     // The failing analyser is not asked for anything more than it takes.
     for (int ch = 0; ch < 3; ++ch) QuietStop(ch);
-    Message("The measuring setup is reset.\nWait please");
-    FinishRun();
-    HideMessage();
+    ResetSetup();
 }
 
 void FileWriteFailed()
@@ -246,10 +244,15 @@ int UserStop()
     if (remaining < 0) remaining = 0;
     para.meas_time = para.meas_time > remaining ? para.meas_time - remaining : 0;
     Delay(0.5);
+    ResetSetup();
+    return 0;
+}
+
+void ResetSetup()
+{
     Message("The measuring setup is reset.\nWait please");
     FinishRun();
     HideMessage();
-    return 0;
 }
 
 void FinishRun()

@@ -20,6 +20,8 @@ int UserStop();
 // stop's records: the file then loads as an interrupted run), the file
 // closed, indicators and the start toggle reset. Nothing when no run is active.
 void FinishRun();
+// FinishRun under the message "The measuring setup is reset.\nWait please".
+void ResetSetup();
 bool RunActive();
 // Closes the sessions the current start opened, channels 0..last (a PAM-C
 // only through channel 0), and marks them closed.

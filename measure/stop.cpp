@@ -8,6 +8,7 @@
 #include "files/logfile.h"
 #include "files/reevaluation.h"
 #include "instrument/pamx.h"
+#include "measure/acquisition.h"
 #include "measure/commands.h"
 #include "measure/impedance.h"
 #include "measure/run.h"
@@ -46,11 +47,7 @@ int ReadResults(int channel)
     }
     static unsigned char answer[4096];
     ViInt32 n = 0;
-    ViStatus st;
-    const double t = Timer();
-    while ((st = PAMX_CreadInstrDataBinary(vi, sizeof answer, answer, &n)) == PAMX_NO_ANSWER &&
-           Timer() - t < 5.0)
-        Delay(0.001);
+    const ViStatus st = ReadBounded(vi, sizeof answer, answer, &n, READ_BOUND);
     PAMX_setTimeout(vi, 5000);   // the block reader leaves 10 s
     if (st < 0 || n != ResultAnswerSize()) {
         run.results_failed = true;
