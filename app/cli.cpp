@@ -4,6 +4,7 @@
 #include "app/config_show.h"
 #include "platform/lowfile.h"
 
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -20,6 +21,12 @@ void Help(const CliCommand* table, int count, std::FILE* out)
 }
 
 }  // namespace
+
+bool ParseInt(const std::string& s, int32_t* v)
+{
+    auto r = std::from_chars(s.data(), s.data() + s.size(), *v);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
 
 int RunCli(const CliCommand* table, int count, int argc, char** argv, std::FILE* out, std::FILE* err)
 {

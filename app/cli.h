@@ -3,7 +3,9 @@
 // subsystem that owns it), so it can be tested without starting a process.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 struct CliCommand {
     const char* name;       // "show-config"
@@ -21,6 +23,9 @@ constexpr int CLI_USAGE = 2;
 // Runs the command named argv[0] of the table; prints the help for --help,
 // -h and help, and a usage error for anything else unknown.
 int RunCli(const CliCommand* table, int count, int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// A whole decimal integer argument; false for anything else.
+bool ParseInt(const std::string& s, int32_t* v);
 
 // Configuration commands
 int CliShowConfig(int argc, char** argv, std::FILE* out);

@@ -1,8 +1,8 @@
 // orivan-cli commands over stored measurements.
 #include "app/cli_files.h"
 
-#include <charconv>
 #include <cmath>
+#include <charconv>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -131,12 +131,6 @@ bool TakeOption(std::vector<std::string>& args, const char* name, std::string* v
             return true;
         }
     return false;
-}
-
-bool ParseInt(const std::string& s, int32_t* v)
-{
-    auto r = std::from_chars(s.data(), s.data() + s.size(), *v);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
 int Usage(const char* text)

@@ -1,6 +1,5 @@
 #include "app/cli_plot.h"
 
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -40,17 +39,11 @@ int Fail(const std::string& why)
     return CLI_FAILED;
 }
 
-bool Int(const std::string& s, int* v)
-{
-    auto r = std::from_chars(s.data(), s.data() + s.size(), *v);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size();
-}
-
 // "A:B" or "WxH".
 bool Pair(const std::string& s, char sep, int* a, int* b)
 {
     const size_t i = s.find(sep);
-    return i != std::string::npos && Int(s.substr(0, i), a) && Int(s.substr(i + 1), b);
+    return i != std::string::npos && ParseInt(s.substr(0, i), a) && ParseInt(s.substr(i + 1), b);
 }
 
 bool EndsWith(const std::string& s, const char* tail)
@@ -91,10 +84,10 @@ std::string Parse(int argc, char** argv, Request* r)
         else if (a == "--cumulative") { r->kind = PLOT_CUMULATIVE; ++kinds; }
         else if (a == "--correlation") { r->kind = PLOT_CORRELATION; ++kinds; }
         else if (a == "--phase") {
-            if (!value(&v) || !Int(v, &r->phase) || r->phase < 1 || r->phase > 3) return "--phase takes 1, 2 or 3";
+            if (!value(&v) || !ParseInt(v, &r->phase) || r->phase < 1 || r->phase > 3) return "--phase takes 1, 2 or 3";
         } else if (a == "--quantity") {
             int q = -1;
-            if (!value(&v) || !Int(v, &q) || q < 0) return "--quantity takes a quantity code (see --list)";
+            if (!value(&v) || !ParseInt(v, &q) || q < 0) return "--quantity takes a quantity code (see --list)";
             r->quantities.push_back(q);
         } else if (a == "--frames") {
             if (!value(&v) || !Pair(v, ':', &r->first, &r->last) || r->first < 0 || r->last < r->first)

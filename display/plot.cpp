@@ -47,9 +47,13 @@ void PlotTimeCurve(const TimeCurve& t, const std::string& label, int selected, b
 {
     double mx = 0, mn = 0;
     const bool values = MaxMin1D(t.y.data(), int(t.y.size()), &mx, nullptr, &mn, nullptr) == ANALYSIS_OK;
-    std::vector<double> y = t.y;
     const bool normalise = DiagnosSwitch(DIAGNOS_NORMALISE) != 0;
-    if (normalise) Normalise(y, mn, mx);
+    std::vector<double> scaled;   // a copy only when the values are rated
+    if (normalise) {
+        scaled = t.y;
+        Normalise(scaled, mn, mx);
+    }
+    const std::vector<double>& y = normalise ? scaled : t.y;
     const std::string ylabel = normalise ? "Rated values" : label;
     SetCtrlAttribute(diagnos, DIAGNOS_GRAPH, ATTR_XNAME, "Frames");
     SetYLabel(ylabel, selected);

@@ -41,21 +41,9 @@ int FrameCount(int phase)
     return l ? int(l->count) : 0;
 }
 
-bool HarmFrameAt(int phase, int k, HarmFrame* out)
-{
-    const FrameList* l = ListOf(phase, sizeof(HarmFrame));
-    if (!l || k < 0 || size_t(k) >= l->count) return false;
-    std::memcpy(out, ListGetPtrToItem(l, k + 1), sizeof *out);
-    return true;
-}
+bool HarmFrameAt(int phase, int k, HarmFrame* out) { return k >= 0 && FrameRecordAt(phase, k + 1, out); }
 
-bool FlkFrameAt(int phase, int k, FlkFrame* out)
-{
-    const FrameList* l = ListOf(phase, sizeof(FlkFrame));
-    if (!l || k < 0 || size_t(k) >= l->count) return false;
-    std::memcpy(out, ListGetPtrToItem(l, k + 1), sizeof *out);
-    return true;
-}
+bool FlkFrameAt(int phase, int k, FlkFrame* out) { return k >= 0 && FrameRecordAt(phase, k + 1, out); }
 
 void SetPlotFrameWindow(int first, int last)
 {

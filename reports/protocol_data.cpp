@@ -140,18 +140,8 @@ int EntryCount(int phase)
     return ListNumItems(listbuf[phase]);
 }
 
-template <class R>
-static bool Entry(int phase, int position, R* out)
-{
-    if (phase < 0 || phase > 2 || !listbuf[phase] || listbuf[phase]->item_size != sizeof(R)) return false;
-    const unsigned char* p = ListGetPtrToItem(listbuf[phase], position);
-    if (!p) return false;
-    std::memcpy(out, p, sizeof(R));
-    return true;
-}
-
-bool FlickerEntry(int phase, int position, FlkFrame* out) { return Entry(phase, position, out); }
-bool HarmonicEntry(int phase, int position, HarmFrame* out) { return Entry(phase, position, out); }
+bool FlickerEntry(int phase, int position, FlkFrame* out) { return FrameRecordAt(phase, position, out); }
+bool HarmonicEntry(int phase, int position, HarmFrame* out) { return FrameRecordAt(phase, position, out); }
 
 std::vector<int> FlickerRowEntries(int phase)
 {

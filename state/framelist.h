@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 // A growable list of fixed-size elements: append at the end, access by
@@ -33,6 +34,18 @@ void ListCommitItems(FrameList* list, size_t items);
 
 // ---- the frames of the loaded or running test ---------------------------
 extern FrameList* listbuf[3];   // frames per phase (460 or 488-byte records)
+
+// Copies entry `position` (1-based) of a phase's frame list into `out`;
+// false for a phase, list, position or record kind the lists do not hold.
+template <class R>
+bool FrameRecordAt(int phase, int position, R* out)
+{
+    if (phase < 0 || phase > 2 || !listbuf[phase] || listbuf[phase]->item_size != sizeof(R)) return false;
+    const unsigned char* p = ListGetPtrToItem(listbuf[phase], position);
+    if (!p) return false;
+    std::memcpy(out, p, sizeof(R));
+    return true;
+}
 extern int32_t size;            // frames in the lists
 extern double firstframe;       // COUNT? of the first frame
 extern double lastframe;        // flicker runs: firstframe + size
