@@ -223,9 +223,20 @@ double AxisMap::inverse(double px) const
     return lo + t * (hi - lo);
 }
 
-QRectF GraphPlotArea(const QRect& r, const Graph& g, const GraphLook& look, const QFont& font)
+namespace {
+
+GraphMaps MapsOf(const Layout& L, const Graph& g)
 {
-    return MakeLayout(r, g, look, font).area;
+    const QRectF& a = L.area;
+    return {a, {L.xr.min, L.xr.max, g.x.map == VAL_LOG, a.left(), a.right()},
+            {L.yr.min, L.yr.max, g.y.map == VAL_LOG, a.bottom(), a.top()}};
+}
+
+}  // namespace
+
+GraphMaps MapGraph(const QRect& r, const Graph& g, const GraphLook& look, const QFont& font)
+{
+    return MapsOf(MakeLayout(r, g, look, font), g);
 }
 
 void PaintGraph(QPainter& p, const QRect& r, const Graph& g, const GraphLook& look, const QFont& font)
@@ -239,8 +250,9 @@ void PaintGraph(QPainter& p, const QRect& r, const Graph& g, const GraphLook& lo
     const Layout L = MakeLayout(r, g, look, font);
     const QRectF& a = L.area;
     p.fillRect(a, Transparent(look.background) ? QColor(Qt::white) : Col(look.background));
-    const AxisMap mx{L.xr.min, L.xr.max, g.x.map == VAL_LOG, a.left(), a.right()};
-    const AxisMap my{L.yr.min, L.yr.max, g.y.map == VAL_LOG, a.bottom(), a.top()};
+    const GraphMaps maps = MapsOf(L, g);
+    const AxisMap& mx = maps.x;
+    const AxisMap& my = maps.y;
 
     if (!look.title.empty()) {
         p.setFont(TitleFont(font));

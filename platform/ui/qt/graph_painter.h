@@ -15,8 +15,6 @@
 
 namespace ui {
 
-// The plot area inside r (the rest holds title, tick labels and axis names).
-QRectF GraphPlotArea(const QRect& r, const Graph& g, const GraphLook& look, const QFont& font);
 void PaintGraph(QPainter& p, const QRect& r, const Graph& g, const GraphLook& look, const QFont& font);
 QImage RenderGraph(const Graph& g, const GraphLook& look, QSize size, const QFont& font);
 // PNG or SVG by the extension; 0 or a negative toolkit error.
@@ -35,5 +33,13 @@ struct AxisMap {
     double operator()(double v) const;
     double inverse(double px) const;
 };
+
+// The plot area inside r (the rest holds title, tick labels and axis names)
+// and the maps of both axes onto it, as the graph is painted.
+struct GraphMaps {
+    QRectF area;
+    AxisMap x, y;
+};
+GraphMaps MapGraph(const QRect& r, const Graph& g, const GraphLook& look, const QFont& font);
 
 }  // namespace ui

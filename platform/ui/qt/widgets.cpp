@@ -54,22 +54,14 @@ void OrivanGraph::paintEvent(QPaintEvent*)
     else p.fillRect(rect(), Qt::white);
 }
 
-QRectF OrivanGraph::plotArea(const QRect& r) const
-{
-    Graph* g = model();
-    return g ? GraphPlotArea(r, *g, look(), font()) : QRectF(r);
-}
-
 bool OrivanGraph::toData(QPointF pos, double* x, double* y) const
 {
     Graph* g = model();
     if (!g) return false;
-    QRectF a = plotArea(rect());
-    Range xr = XRange(*g), yr = YRange(*g);
-    AxisMap mx{xr.min, xr.max, g->x.map == VAL_LOG, a.left(), a.right()};
-    AxisMap my{yr.min, yr.max, g->y.map == VAL_LOG, a.bottom(), a.top()};
-    *x = mx.inverse(std::clamp(pos.x(), a.left(), a.right()));
-    *y = my.inverse(std::clamp(pos.y(), a.top(), a.bottom()));
+    const GraphMaps m = MapGraph(rect(), *g, look(), font());
+    const QRectF& a = m.area;
+    *x = m.x.inverse(std::clamp(pos.x(), a.left(), a.right()));
+    *y = m.y.inverse(std::clamp(pos.y(), a.top(), a.bottom()));
     return true;
 }
 
@@ -79,14 +71,11 @@ void OrivanGraph::mousePressEvent(QMouseEvent* e)
     if (e->button() == Qt::RightButton) { emit rightClicked(); return; }
     if (!g || g->numCursors <= 0 || e->button() != Qt::LeftButton) return;
     // take the nearest cursor, else the active one
-    QRectF a = plotArea(rect());
-    Range xr = XRange(*g), yr = YRange(*g);
-    AxisMap mx{xr.min, xr.max, g->x.map == VAL_LOG, a.left(), a.right()};
-    AxisMap my{yr.min, yr.max, g->y.map == VAL_LOG, a.bottom(), a.top()};
+    const GraphMaps m = MapGraph(rect(), *g, look(), font());
     double best = 1e18;
     int pick = g->active;
     for (int i = 0; i < std::min(4, g->numCursors); ++i) {
-        double dx = mx(g->cursors[i].x) - e->position().x(), dy = my(g->cursors[i].y) - e->position().y();
+        double dx = m.x(g->cursors[i].x) - e->position().x(), dy = m.y(g->cursors[i].y) - e->position().y();
         double d = std::min(std::fabs(dx), std::fabs(dy));
         if (d < best && d < 12) { best = d; pick = i + 1; }
     }

@@ -36,7 +36,6 @@ protected:
 private:
     Graph* model() const;
     GraphLook look() const;
-    QRectF plotArea(const QRect& r) const;
     bool toData(QPointF pos, double* x, double* y) const;
     int panel_ = 0, control_ = 0;
     int dragging_ = 0;

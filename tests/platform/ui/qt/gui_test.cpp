@@ -370,3 +370,45 @@ int main(int argc, char** argv)
     if (!UseQtBackend(argc, argv)) return 1;
     return RUN_ALL_TESTS();
 }
+
+#ifdef ORIVAN_HAVE_QTEST
+TEST_F(Gui, AGraphCursorFollowsTheMouseWithinTheAxes)
+{
+    SetPanelsToMode(2);
+    EasyTab_SetAttribute(panelHandle, tabCtrl, ATTR_EASY_TAB_ACTIVE_PANEL, diagnos);
+    DeleteGraphPlot(diagnos, DIAGNOS_GRAPH, -1, 1);
+    std::vector<double> x, y;
+    for (int k = 0; k <= 100; ++k) { x.push_back(k); y.push_back(k); }
+    PlotXY(diagnos, DIAGNOS_GRAPH, x.data(), y.data(), int(x.size()), VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE,
+           VAL_NO_POINT, VAL_SOLID, 1, VAL_BLUE);
+    SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_XAXIS, VAL_MANUAL, 0, 100);
+    SetAxisScalingMode(diagnos, DIAGNOS_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 100);
+    SetCursorAttribute(diagnos, DIAGNOS_GRAPH, 1, ATTR_CURSOR_MODE, VAL_FREE_FORM);
+    SetGraphCursor(diagnos, DIAGNOS_GRAPH, 1, 50, 50);
+    SetActiveGraphCursor(diagnos, DIAGNOS_GRAPH, 1);
+    Settle();
+    QWidget* graph = ControlWidget(diagnos, DIAGNOS_GRAPH);
+    ASSERT_NE(graph, nullptr);
+    auto pressAt = [&](QPoint at) {
+        QTest::mousePress(graph, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(graph, Qt::LeftButton, {}, at);
+        double cx = -1, cy = -1;
+        GetGraphCursor(diagnos, DIAGNOS_GRAPH, 1, &cx, &cy);
+        return std::make_pair(cx, cy);
+    };
+    // Beyond the plot area the cursor stops at the axes' ends.
+    const auto lowerRight = pressAt(QPoint(graph->width() - 1, graph->height() - 1));
+    EXPECT_DOUBLE_EQ(lowerRight.first, 100);
+    EXPECT_DOUBLE_EQ(lowerRight.second, 0);
+    const auto upperLeft = pressAt(QPoint(1, 1));   // (0, 0) would be taken for the centre
+    EXPECT_DOUBLE_EQ(upperLeft.first, 0);
+    EXPECT_DOUBLE_EQ(upperLeft.second, 100);
+    // Inside, further right and lower means a larger x and a smaller y.
+    const auto a = pressAt(QPoint(graph->width() * 2 / 5, graph->height() / 3));
+    const auto b = pressAt(QPoint(graph->width() * 3 / 5, graph->height() / 2));
+    EXPECT_GT(a.first, 0);
+    EXPECT_LT(a.first, b.first);
+    EXPECT_GT(a.second, b.second);
+    EXPECT_LT(b.first, 100);
+}
+#endif
