@@ -181,12 +181,14 @@ std::vector<FlickerTableRow> FlickerTableRows()
     std::vector<FlickerTableRow> rows;
     const std::vector<int> entries = FlickerRowEntries(0);
     const int P = ReportPhases(), count = EntryCount(0);
+    const bool dmaxOnly = DmaxOnlyTest();   // its rows show no d(t) extremes
     FlickerTableRow r;
     bool tracking = false;
     size_t next = 0;
     for (int e = 2; e <= count && next < entries.size(); ++e) {
         for (int p = 0; p < P; ++p) {
             FlickerEntry(p, e, &r.entry[p]);
+            if (dmaxOnly) continue;
             const float* dt = r.entry[p].fldt;
             const float hi = *std::max_element(dt, dt + 32), lo = *std::min_element(dt, dt + 32);
             r.dtMax[p] = tracking ? std::max(r.dtMax[p], hi) : hi;

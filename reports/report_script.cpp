@@ -297,6 +297,21 @@ double ReportScript::ParagraphTableHeight(const std::vector<std::vector<std::str
 
 // ---- tables ---------------------------------------------------------------------------
 
+namespace {
+
+// The caption above the table's right edge, then the table drawn below `y`.
+void CaptionAndDraw(ReportScript& s, const std::string& var, const std::string& captionX, const std::string& caption,
+                    const std::string& drawX)
+{
+    s.text += "c.setFont(\"Helvetica\", 6)\n";
+    s.font = 6;
+    s.text += "c.setFillColorRGB(0, 0, 0)\n";
+    s.text += "c.drawRightString(" + captionX + ",y+0.2*cm,\"" + caption + "\")\n";
+    s.text += "y=y-h\n" + var + ".drawOn(c," + drawX + ",y)\n";
+}
+
+}  // namespace
+
 void DrawSmallTable(ReportScript& s, const SmallTable& t)
 {
     s.Need(t.height);
@@ -304,11 +319,7 @@ void DrawSmallTable(ReportScript& s, const SmallTable& t)
     s.text += t.style.empty() ? t.var + ".setStyle(TableStyle([(\"GRID\",(0,0),(-1,-1),0.5,colors.black)]))\n"
                               : t.style;
     s.text += "b,h=" + t.var + ".wrap(19*cm,5*cm)\n";
-    s.text += "c.setFont(\"Helvetica\", 6)\n";
-    s.font = 6;
-    s.text += "c.setFillColorRGB(0, 0, 0)\n";
-    s.text += "c.drawRightString(" + t.captionX + ",y+0.2*cm,\"" + t.caption + "\")\n";
-    s.text += "y=y-h\n" + t.var + ".drawOn(c," + t.drawX + ",y)\n";
+    CaptionAndDraw(s, t.var, t.captionX, t.caption, t.drawX);
     s.y -= t.height;
 }
 
@@ -351,12 +362,7 @@ void DrawLargeTable(ReportScript& s, const LargeTable& t)
         s.text += st;
         s.text += t.style;
         s.text += t.wrap;
-        s.text += "c.setFont(\"Helvetica\", 6)\n";
-        s.font = 6;
-        s.text += "c.setFillColorRGB(0, 0, 0)\n";
-        s.text += "c.drawRightString(" + t.captionX + ",y+0.2*cm,\"" + t.caption + (continued ? " (continued)" : "") +
-                  "\")\n";
-        s.text += "y=y-h\ntab.drawOn(c," + t.drawX + ",y)\n";
+        CaptionAndDraw(s, "tab", t.captionX, t.caption + (continued ? " (continued)" : ""), t.drawX);
         s.y -= t.headerHeight + t.rowHeight * double(std::max(0, last - first + 1));
         first = last + 1;
         if (first > t.rows) break;
