@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr char kReportUsage[] = "usage: orivan-cli report FILE [--script-only] [--out PDF]\n";
+
 // The reports name the file as the program's dialogs do: with its directory.
 std::string Absolute(const std::string& path)
 {
@@ -81,12 +83,12 @@ int CliReport(int argc, char** argv, std::FILE* out)
         else if (a == "--out" && i + 1 < argc) pdfOut = argv[++i];
         else if (a.rfind("--", 0) != 0 && file.empty()) file = a;
         else {
-            std::fprintf(stderr, "usage: orivan-cli report FILE [--script-only] [--out PDF]\n");
+            std::fputs(kReportUsage, stderr);
             return CLI_USAGE;
         }
     }
     if (file.empty() || (scriptOnly && !pdfOut.empty())) {
-        std::fprintf(stderr, "usage: orivan-cli report FILE [--script-only] [--out PDF]\n");
+        std::fputs(kReportUsage, stderr);
         return CLI_USAGE;
     }
     if (!LoadForReport(file)) return CLI_FAILED;

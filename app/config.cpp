@@ -2,6 +2,7 @@
 
 #include "platform/fmt.h"
 #include "platform/lowfile.h"
+#include "state/old_para.h"
 #include "state/reset.h"
 #include "state/workmode.h"
 

@@ -1,5 +1,3 @@
-#include "state/old_para.h"
-#include "state/para.h"
 // Configuration files: the settings record `para` written byte for byte
 // (3488 bytes, no header), the default configuration "default.cfg" in the
 // program's directory, and the older 3160-byte parameter block that old
@@ -11,9 +9,10 @@
 // them as popups); without a handler they are written to stderr.
 #pragma once
 
-
 #include <functional>
 #include <string>
+
+#include "state/para.h"
 
 // Results of the file operations (negative = failure).
 constexpr int CFG_OK = 0;

@@ -1,9 +1,9 @@
-#include "state/para.h"
 // Readable listing of a settings record and a sample set-up (orivan-cli).
 #pragma once
 
-
 #include <string>
+
+#include "state/para.h"
 
 // Every field of the record by name, one per line; arrays per phase (or
 // analyser / input), texts quoted, standard and class with their protocol

@@ -1,4 +1,3 @@
-#include "state/para.h"
 // The settings page: the record shown on the panels (set_parameter), the
 // panels read back into the record (SetSettings), the defaults, and the
 // callbacks of the settings dialog.
@@ -6,6 +5,7 @@
 
 #include <string>
 
+#include "state/para.h"
 
 // Record -> panels; the callbacks of rings and check boxes that enable or dim
 // other controls run, so the page ends as after a user's choice.

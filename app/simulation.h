@@ -1,8 +1,8 @@
-// The program's wiring of the simulated bench: the bench follows the
-// settings record. The simulated bench with physics: every analyser the driver opens measures
-// one shared plant (supply, reference impedance, EUT) through a measuring
-// engine, and a power source can sit at a GPIB address. Used by --simulate
-// and by the tests of whole runs.
+// The program's wiring of the simulated bench with physics, which follows
+// the settings record: every analyser the driver opens measures one shared
+// plant (supply, reference impedance, EUT) through a measuring engine, and a
+// power source can sit at a GPIB address. Used by --simulate and by the
+// tests of whole runs.
 #pragma once
 
 #include <memory>

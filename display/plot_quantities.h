@@ -1,4 +1,3 @@
-#include "state/para.h"
 // The quantities a stored run can plot, their plot codes, names and axis
 // labels. A plot code encodes phase and quantity: quantity + phase x 58 in
 // harmonic runs, quantity + phase x 50 in flicker runs.
@@ -12,6 +11,7 @@
 
 #include <string>
 
+#include "state/para.h"
 
 enum {
     RUN_NONE = -1,

@@ -1,7 +1,8 @@
-#include "state/para.h"
 // The two views of the graph panel (standard view: the frame-by-frame graph
 // of one phase; plot view: the plot list) and the frame selector.
 #pragma once
+
+#include "state/para.h"
 
 enum {
     VIEW_STANDARD = 3,

@@ -21,17 +21,6 @@ int SelectRangeValue(int panel, int control, double value);
 // Refills all per-phase range and clamp controls of the settings page.
 void AdaptRanges(int analyser);
 
-// Callbacks of the settings page.
-int cbExt1(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbExt2(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbExt3(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbClamp1(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbIRange(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbURange(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbIScale(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbUScale(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-int cbSystem(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
-
 // Per-phase control ids of the settings page (phase index 0..2).
 extern const int SETTING_URANGE_ID[3];
 extern const int SETTING_IRANGE_ID[3];

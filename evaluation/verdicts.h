@@ -2,8 +2,6 @@
 // runs, from the last frames and fl_stats for flicker runs.
 #pragma once
 
-// Verdict indicators of the results panel from buf_result (harmonic runs)
-// or the last frames and fl_stats (flicker runs).
 void SetHarmonicVerdicts();
 void SetFlickerVerdicts();
 

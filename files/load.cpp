@@ -252,12 +252,11 @@ int RecalculateResults() { return 0; }
 
 void reset_load_state()
 {
-    for (auto& l : listbuf) {
-        ListDispose(l);
-        l = nullptr;
-    }
+    reset_frame_lists();
     ClearLoadedState();
+    // The records as at program start, whichever reset runs first (the
+    // loading's own clearing marks every order as without a limit).
+    reset_records();
     g_report = LoadReport{};
-    fid = -1;
 }
 REGISTER_STATE_RESET(reset_load_state);

@@ -124,12 +124,9 @@ void qelPAMX_setup_arrays()
     for (int k = 0; k < 42; ++k) queryname[k] = query_table[k];
 }
 
+// The sessions and open flags (`id`, `pamaopen`) are reset with the channel tables.
 void reset_pamx()
 {
-    for (int k = 0; k < 3; ++k) {
-        id[k] = 0;
-        pamaopen[k] = 0;
-    }
     cmdlanguage = 0;
     for (auto& q : queryname) q = nullptr;
     PAMX_diagnostic[0] = '\0';

@@ -9,7 +9,9 @@ using StateResetFn = void (*)();
 
 // Adds a reset function (duplicates are ignored).
 void RegisterStateReset(StateResetFn fn);
-// Calls every registered reset once, in the order of registration.
+// Calls every registered reset once, in the order of registration. Across
+// source files that is the order of static initialisation (the link order),
+// so two resets must not leave the same state different.
 void RunStateResets();
 
 #define ORV_RESET_CONCAT2(a, b) a##b

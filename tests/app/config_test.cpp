@@ -1,6 +1,7 @@
 #include "app/config.h"
 #include "state/workmode.h"
 #include "platform/lowfile.h"
+#include "state/old_para.h"
 #include "state/reset.h"
 
 #include <gtest/gtest.h>
